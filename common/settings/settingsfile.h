@@ -110,7 +110,7 @@ private:
     std::vector<Change> changes_;
 };
 
-// One key, written at once: for settings the Parts store in the same action
+// One key, written at once: for settings stored in the same action
 // that changes them.
 bool writeSetting(const QString& path, const char* section, const char* key, const QString& value);
 bool writeSetting(const QString& path, const IntKey& k, int value);
