@@ -54,8 +54,10 @@ inline constexpr IntKey mainFormY{kOptions, "mainFormY", 600};
 inline constexpr BoolKey toolBarAutoStart{kOptions, "ToolBarAutoStart", true};
 inline constexpr BoolKey monitorAutoStart{kOptions, "MonitorAutoStart", false};
 inline constexpr IntKey autoStartMirror{kOptions, "AutoStartMirror", 0, 0, 5};
-inline constexpr IntKey selectMonitor{kOptions, "SelectMonitor", 1, 0};
-inline constexpr IntKey sourceMonitor{kOptions, "SourceMonitor", 0, 0};
+// Display indices are checked against the display list where they are used:
+// one outside it, negative included, means display 0, not the default.
+inline constexpr IntKey selectMonitor{kOptions, "SelectMonitor", 1};
+inline constexpr IntKey sourceMonitor{kOptions, "SourceMonitor", 0};
 inline constexpr BoolKey prvizagonMonitorja{kOptions, "PrvizagonMonitorja", true};
 inline constexpr IntKey optX{kOptions, "optX", 300};
 inline constexpr IntKey optY{kOptions, "opty", 300};

@@ -1,0 +1,123 @@
+#include "frameloop.h"
+
+#include "geometry/aspectfit.h"
+#include "monitors.h"
+#include "targetwindow.h"
+
+#include <cmath>
+
+namespace mirovex {
+
+namespace {
+using Clock = std::chrono::steady_clock;
+// A rectangle beyond this on a side is not a desktop area (a stored value
+// gone wrong); it is cut to the desktop before any buffer is sized from it.
+constexpr int kMaxSide = 16384;
+} // namespace
+
+FrameLoop::FrameLoop(Session& session, DrawingArea& area, platform::ScreenCapture& capture, QObject* parent)
+    : QObject(parent), session_(session), area_(area), capture_(capture)
+{
+    // At most one tick every 16 ms, on time: a coarse timer would drift to
+    // 20 ms and more and the picture would judder.
+    timer_.setTimerType(Qt::PreciseTimer);
+    timer_.setInterval(16);
+    connect(&timer_, &QTimer::timeout, this, &FrameLoop::tick);
+}
+
+void FrameLoop::setEnabled(bool on)
+{
+    if (on == timer_.isActive())
+        return;
+    if (on)
+        timer_.start();
+    else
+        timer_.stop();
+}
+
+void FrameLoop::countFrame()
+{
+    ++ticksInSecond_;
+    const auto now = Clock::now();
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now - fpsSince_).count();
+    if (ms >= 1000) {
+        fps_ = int(std::lround(double(ticksInSecond_) * 1000.0 / double(ms)));
+        ticksInSecond_ = 0;
+        fpsSince_ = now;
+    }
+}
+
+void FrameLoop::tick()
+{
+    const SourceKind source = session_.source();
+    if (source != SourceKind::Desktop && source != SourceKind::WindowArea) {
+        if (source == SourceKind::None && onIdle_)
+            onIdle_();
+        setEnabled(false);
+        session_.frameDone();
+        return;
+    }
+
+    QRect rect = session_.mirrorRect();
+    // Nothing to show: the last picture stays and a pending single frame
+    // waits for a rectangle it can show.
+    if (rect.width() < 1 || rect.height() < 1)
+        return;
+
+    // Nobody would see the frame.
+    if (targetVisible_ && !targetVisible_()) {
+        session_.frameDone();
+        return;
+    }
+
+    const platform::DesktopFrame desk = platform::desktopFrame();
+    if (rect.width() > kMaxSide || rect.height() > kMaxSide) {
+        rect = rect.intersected(desk.fromRoot(QRect(QPoint(0, 0), capture_.rootSize())));
+        if (rect.isEmpty()) {
+            session_.frameDone();
+            return;
+        }
+    }
+
+    const auto t0 = Clock::now();
+    const auto result = capture_.capture(desk.toRoot(rect), invert_);
+    const auto t1 = Clock::now();
+    timings_.capture = t1 - t0;
+    if (result == platform::ScreenCapture::Result::Fatal) {
+        session_.frameDone();
+        if (onFatal_)
+            onFatal_(capture_.error());
+        return;
+    }
+    if (result == platform::ScreenCapture::Result::Transient) {
+        // A refused copy (the desktop is changing under us) keeps the last
+        // picture on the screen; the next tick tries again.
+        session_.frameDone();
+        return;
+    }
+    frame_ = &capture_.frame(rect.size());
+
+    QImage& back = area_.backBuffer();
+    if (back.isNull()) { // no client area: nothing to present
+        session_.frameDone();
+        return;
+    }
+    const QRect fitted = aspectFit(rect.size(), back.size());
+    if (fitted != lastFitted_ || area_.generation() != lastGeneration_) {
+        // The bands around the picture change with the fit: paint them anew.
+        back.fill(Qt::black);
+        lastFitted_ = fitted;
+        lastGeneration_ = area_.generation();
+    }
+    scaler_.scale(*frame_, back, fitted);
+    const auto t2 = Clock::now();
+    area_.present();
+    const auto t3 = Clock::now();
+    timings_.scale = t2 - t1;
+    timings_.present = t3 - t2;
+    ++shown_;
+    countFrame();
+    session_.frameDone();
+}
+
+} // namespace mirovex

@@ -1,0 +1,62 @@
+// Puts the session, the target window and the frame loop together: the one
+// object that every entry point of the display program talks to.
+#pragma once
+
+#include "frameloop.h"
+#include "screencapture.h"
+#include "session.h"
+#include "targetwindow.h"
+
+#include <QObject>
+
+#include <memory>
+
+namespace mirovex {
+
+class MirrorController : public QObject, private SessionHost {
+    Q_OBJECT
+public:
+    MirrorController();
+    ~MirrorController() override;
+
+    Session& session() { return session_; }
+    TFmonitor& target() { return *target_; }
+    FrameLoop& frameLoop() { return *loop_; }
+    platform::ScreenCapture& capture() { return *capture_; }
+
+    // Source commands, as the menus call them.
+    void chooseDesktop();
+    void chooseArea(const QRect& area) { session_.chooseArea(area); }
+
+    // "Invert Image": live, and stored at once.
+    void setInvert(bool on);
+    bool invert() const { return loop_->invert(); }
+
+    // Shows the target window on the display `SelectMonitor` names.
+    void showTargetOnStoredDisplay();
+    void hideTarget();
+
+signals:
+    void runningChanged(bool running);
+    // Run was asked for with no source chosen.
+    void sourcesWanted();
+    // Capture stopped working for good; the message says why.
+    void captureFailed(const QString& message);
+
+private:
+    void showView(TargetView view) override;
+    void setFrameTimer(bool on) override;
+    void clearDrawing() override;
+    bool targetVisible() const override;
+    void showTarget() override;
+    void raiseTarget() override;
+    void offerSources() override;
+    void onRunningChanged(bool running) override;
+
+    std::unique_ptr<TFmonitor> target_;
+    std::unique_ptr<platform::ScreenCapture> capture_;
+    Session session_;
+    std::unique_ptr<FrameLoop> loop_;
+};
+
+} // namespace mirovex

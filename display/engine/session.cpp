@@ -1,0 +1,98 @@
+#include "session.h"
+
+namespace mirovex {
+
+namespace {
+bool usesFrameLoop(SourceKind s) { return s == SourceKind::Desktop || s == SourceKind::WindowArea; }
+} // namespace
+
+void Session::start()
+{
+    if (running_ || source_ == SourceKind::None)
+        return;
+    if (usesFrameLoop(source_)) {
+        host_.clearDrawing();
+        host_.showView(TargetView::Drawing);
+        host_.setFrameTimer(true);
+    } else if (source_ == SourceKind::Clipboard) {
+        host_.showView(TargetView::Picture);
+    }
+    running_ = true;
+    host_.onRunningChanged(true);
+    if (!host_.targetVisible())
+        host_.showTarget();
+    host_.raiseTarget();
+}
+
+void Session::stop()
+{
+    if (!running_)
+        return;
+    running_ = false;
+    host_.setFrameTimer(false);
+    host_.onRunningChanged(false);
+}
+
+void Session::toggle()
+{
+    if (source_ == SourceKind::None) {
+        host_.offerSources();
+        return;
+    }
+    if (running_)
+        stop();
+    else
+        start();
+}
+
+void Session::sendOneFrame()
+{
+    if (running_)
+        return;
+    if (!host_.targetVisible() && int(source_) >= int(SourceKind::Desktop))
+        host_.showTarget();
+    if (usesFrameLoop(source_)) {
+        host_.showView(TargetView::Drawing);
+        oneShot_ = true;
+        host_.setFrameTimer(true);
+    }
+}
+
+void Session::stopProjection()
+{
+    host_.clearDrawing();
+    host_.setFrameTimer(false);
+    source_ = SourceKind::None;
+    oneShot_ = false;
+    host_.showView(TargetView::Idle);
+    if (running_) {
+        running_ = false;
+        host_.onRunningChanged(false);
+    }
+}
+
+void Session::chooseRect(const QRect& rect)
+{
+    stop();
+    source_ = SourceKind::Desktop;
+    mirror_ = rect;
+    host_.clearDrawing();
+    if (!host_.targetVisible())
+        host_.showTarget();
+    if (autoRun_)
+        start();
+}
+
+void Session::chooseDesktop(const QRect& sourceDisplay) { chooseRect(sourceDisplay); }
+void Session::chooseArea(const QRect& area) { chooseRect(area); }
+
+void Session::frameDone()
+{
+    if (!oneShot_)
+        return;
+    oneShot_ = false;
+    if (!running_)
+        host_.setFrameTimer(false);
+}
+
+} // namespace mirovex

@@ -1,0 +1,87 @@
+// The mirror session: what is presented, whether it runs, and a pending
+// single frame. Every entry point (tray, toolbar, hotkeys, control panel)
+// calls these operations; the windows the session drives sit behind
+// SessionHost, so the state machine runs without a display in tests.
+#pragma once
+
+#include <QRect>
+
+namespace mirovex {
+
+enum class SourceKind : int {
+    None = 0,
+    Desktop = 2, // also a selected area: the mirror rectangle tells them apart
+    WindowArea = 3,
+    Clipboard = 4,
+    Slideshow = 5,
+    Focus = 8,
+    EditorPicture = 20,
+    Annotation = 1002,
+};
+
+enum class TargetView { Idle, Drawing, Picture };
+
+class SessionHost {
+public:
+    virtual ~SessionHost() = default;
+    virtual void showView(TargetView view) = 0;
+    virtual void setFrameTimer(bool on) = 0;
+    // Paints the drawing area black and presents it.
+    virtual void clearDrawing() = 0;
+    virtual bool targetVisible() const = 0;
+    virtual void showTarget() = 0;
+    virtual void raiseTarget() = 0;
+    // Run was asked for with nothing to run: offer the sources instead.
+    virtual void offerSources() = 0;
+    // The running flag changed (run/stop captions and pictures follow it).
+    virtual void onRunningChanged(bool running) = 0;
+};
+
+class Session {
+public:
+    explicit Session(SessionHost& host) : host_(host) {}
+
+    SourceKind source() const { return source_; }
+    bool running() const { return running_; }
+    bool oneShotPending() const { return oneShot_; }
+    bool autoRun() const { return autoRun_; }
+    void setAutoRun(bool on) { autoRun_ = on; }
+
+    // The mirrored part of the desktop, in the programs' frame; Right and
+    // Bottom exclusive, as QRect's width and height count.
+    QRect mirrorRect() const { return mirror_; }
+
+    // Starts presenting the chosen source; nothing when none is chosen or it
+    // already runs. Showing the target window belongs to starting only.
+    void start();
+    // Stops presenting; the last frame stays on the target display.
+    void stop();
+    // The Run/Stop button and its hotkey: stop when running, else start, or
+    // offer the sources when none is chosen.
+    void toggle();
+    // Exactly one new frame while stopped.
+    void sendOneFrame();
+    // Back to the idle panel, nothing chosen, stopped.
+    void stopProjection();
+
+    // The source command "Desktop": the source display's rectangle.
+    void chooseDesktop(const QRect& sourceDisplay);
+    // A rectangle of the desktop (a selected area).
+    void chooseArea(const QRect& area);
+
+    // Called by the frame loop after each frame it completed or gave up on:
+    // a pending single frame is done, and the timer stops when not running.
+    void frameDone();
+
+private:
+    void chooseRect(const QRect& rect);
+
+    SessionHost& host_;
+    SourceKind source_ = SourceKind::None;
+    bool running_ = false;
+    bool oneShot_ = false;
+    bool autoRun_ = true;
+    QRect mirror_;
+};
+
+} // namespace mirovex

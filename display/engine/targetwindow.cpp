@@ -1,0 +1,171 @@
+#include "targetwindow.h"
+
+#include "monitors.h"
+#include "mirovexsettings.h"
+#include "settings/settingsfolder.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QStackedLayout>
+#include <QWindow>
+
+namespace mirovex {
+
+DrawingArea::DrawingArea(QWidget* parent) : QWidget(parent)
+{
+    // Every pixel is ours on each paint: no background fill before it.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+QImage& DrawingArea::backBuffer()
+{
+    const QSize s = size();
+    if (s.width() < 1 || s.height() < 1) {
+        if (!back_.isNull()) {
+            back_ = QImage();
+            ++generation_;
+        }
+        return back_;
+    }
+    if (back_.size() != s) {
+        back_ = QImage(s, QImage::Format_RGB32);
+        back_.fill(Qt::black);
+        ++generation_;
+    }
+    return back_;
+}
+
+void DrawingArea::present() { update(); }
+
+void DrawingArea::clearBlack()
+{
+    if (!backBuffer().isNull())
+        back_.fill(Qt::black);
+    ++generation_;
+    update();
+}
+
+void DrawingArea::paintEvent(QPaintEvent* e)
+{
+    QPainter p(this);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    if (back_.size() == size())
+        p.drawImage(e->rect().topLeft(), back_, e->rect());
+    else
+        p.fillRect(e->rect(), Qt::black);
+}
+
+IdlePanel::IdlePanel(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+int IdlePanel::nameSize(int panelWidth)
+{
+    const int labelWidth = 2 * (panelWidth / 3);
+    return labelWidth >= 64 ? labelWidth / 8 : 8;
+}
+
+void IdlePanel::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), Qt::black);
+    QFont f(QStringLiteral("Segoe UI"));
+    f.setPointSize(nameSize(width()));
+    p.setFont(f);
+    p.setPen(colourFromValue(3026478));
+    p.drawText(rect(), Qt::AlignCenter, QStringLiteral("Mirovex"));
+}
+
+TFmonitor::TFmonitor() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+{
+    setWindowTitle(QStringLiteral("Halvren - Mirovex"));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    stack_ = new QStackedLayout(this);
+    stack_->setContentsMargins(0, 0, 0, 0);
+    idle_ = new IdlePanel;
+    drawing_ = new DrawingArea;
+    picture_ = new QLabel;
+    picture_->setAlignment(Qt::AlignCenter);
+    picture_->setAutoFillBackground(true);
+    QPalette pp = picture_->palette();
+    pp.setColor(QPalette::Window,
+                colourFromValue(SettingsFile(settings::mainFilePath()).read(settings::key::panelImgColor)));
+    picture_->setPalette(pp);
+    stack_->addWidget(idle_);
+    stack_->addWidget(drawing_);
+    stack_->addWidget(picture_);
+    setView(TargetView::Idle);
+
+    if (const QScreen* primary = QGuiApplication::primaryScreen())
+        setGeometry(QRect(primary->geometry().topLeft() + QPoint(0, 20), primary->size()));
+}
+
+void TFmonitor::setView(TargetView view)
+{
+    view_ = view;
+    switch (view) {
+    case TargetView::Idle: stack_->setCurrentWidget(idle_); break;
+    case TargetView::Drawing: stack_->setCurrentWidget(drawing_); break;
+    case TargetView::Picture: stack_->setCurrentWidget(picture_); break;
+    }
+}
+
+void TFmonitor::setFramed(bool framed)
+{
+    Qt::WindowFlags f = Qt::Window | Qt::WindowStaysOnTopHint;
+    if (!framed)
+        f |= Qt::FramelessWindowHint;
+    if (windowFlags() == f)
+        return;
+    if (isVisible() && windowHandle()) {
+        // Through the native window, so the window stays mapped where it is.
+        windowHandle()->setFlags(f);
+        overrideWindowFlags(f);
+    } else {
+        setWindowFlags(f);
+    }
+}
+
+void TFmonitor::showOnDisplay(int index)
+{
+    const QList<platform::Monitor> list = platform::monitors();
+    if (list.isEmpty())
+        return;
+    index = platform::validDisplayIndex(index, int(list.size()));
+    const platform::Monitor& primary = list.first();
+    const platform::Monitor& target = list[index];
+    const QSize third(primary.root.width() / 3, primary.root.height() / 3);
+
+    if (list.size() >= 2 && index != 0) {
+        setFramed(false);
+        if (!windowHandle())
+            create();
+        windowHandle()->setScreen(target.screen);
+        setGeometry(target.root);
+        showFullScreen();
+    } else {
+        // The only display, or the one being mirrored: a window that leaves
+        // most of it in view, at the display's corner.
+        setFramed(true);
+        if (isFullScreen())
+            showNormal();
+        if (!windowHandle())
+            create();
+        windowHandle()->setScreen(target.screen);
+        const QPoint corner = list.size() >= 2 ? target.root.topLeft() : primary.root.topLeft();
+        resize(third);
+        move(corner);
+        showNormal();
+    }
+}
+
+} // namespace mirovex

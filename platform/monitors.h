@@ -1,0 +1,29 @@
+// The displays, as the programs number them: primary first (index 0), then
+// the others in the order Qt lists them.
+#pragma once
+
+#include "desktopframe.h"
+
+#include <QList>
+#include <QRect>
+#include <QString>
+
+class QScreen;
+
+namespace mirovex::platform {
+
+struct Monitor {
+    QString name;
+    QRect root;   // on the X root
+    QRect frame;  // in the programs' frame (primary top-left = 0,0)
+    QScreen* screen = nullptr;
+};
+
+QList<Monitor> monitors();
+DesktopFrame desktopFrame();
+
+// A stored display index that is not a display of the list (negative, or
+// past the last) means the first display.
+int validDisplayIndex(int index, int count);
+
+} // namespace mirovex::platform
