@@ -6,6 +6,8 @@
 
 #include <cmath>
 
+#include <time.h>
+
 namespace mirovex {
 
 namespace {
@@ -13,6 +15,13 @@ using Clock = std::chrono::steady_clock;
 // A rectangle beyond this on a side is not a desktop area (a stored value
 // gone wrong); it is cut to the desktop before any buffer is sized from it.
 constexpr int kMaxSide = 16384;
+
+std::chrono::nanoseconds threadCpu()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec);
+}
 } // namespace
 
 FrameLoop::FrameLoop(Session& session, DrawingArea& area, platform::ScreenCapture& capture, QObject* parent)
@@ -80,7 +89,9 @@ void FrameLoop::tick()
     }
 
     const auto t0 = Clock::now();
+    const auto c0 = threadCpu();
     const auto result = capture_.capture(desk.toRoot(rect), invert_);
+    timings_.captureCpu = threadCpu() - c0;
     const auto t1 = Clock::now();
     timings_.capture = t1 - t0;
     if (result == platform::ScreenCapture::Result::Fatal) {

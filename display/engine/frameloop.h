@@ -19,7 +19,8 @@ class DrawingArea;
 
 // Timings of the last frame, for the benchmarks and the ring's frame rate.
 struct FrameTimings {
-    std::chrono::nanoseconds capture{0}, scale{0}, present{0};
+    std::chrono::nanoseconds capture{0}, scale{0}, present{0}; // wall time
+    std::chrono::nanoseconds captureCpu{0};                     // this thread's CPU in the capture
 };
 
 class FrameLoop : public QObject {

@@ -12,6 +12,8 @@
 #include <QStackedLayout>
 #include <QWindow>
 
+#include <chrono>
+
 namespace mirovex {
 
 DrawingArea::DrawingArea(QWidget* parent) : QWidget(parent)
@@ -51,12 +53,14 @@ void DrawingArea::clearBlack()
 
 void DrawingArea::paintEvent(QPaintEvent* e)
 {
+    const auto t0 = std::chrono::steady_clock::now();
     QPainter p(this);
     p.setCompositionMode(QPainter::CompositionMode_Source);
     if (back_.size() == size())
         p.drawImage(e->rect().topLeft(), back_, e->rect());
     else
         p.fillRect(e->rect(), Qt::black);
+    lastPaintMs_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
 }
 
 IdlePanel::IdlePanel(QWidget* parent) : QWidget(parent)

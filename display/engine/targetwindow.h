@@ -30,6 +30,8 @@ public:
     // Every resize or clear gives the buffer a new generation, so the frame
     // loop knows when the bands around the picture need painting again.
     quint64 generation() const { return generation_; }
+    // How long the last paint took, for the benchmarks.
+    double lastPaintMs() const { return lastPaintMs_; }
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -37,6 +39,7 @@ protected:
 private:
     QImage back_;
     quint64 generation_ = 0;
+    double lastPaintMs_ = 0;
 };
 
 // Black, with the product name in dark grey growing with the window.

@@ -41,6 +41,8 @@ QList<Monitor> expectedMonitors(const QByteArray &layout)
         return {{"A", QRect(QPoint(0, 0), a)}, {"B", QRect(QPoint(1920, 0), b)}};
     if (layout == "primary-right")
         return {{"A", QRect(QPoint(1280, 0), a)}, {"B", QRect(QPoint(0, 0), b)}};
+    if (layout == "twin")
+        return {{"A", QRect(QPoint(0, 0), a)}, {"B", QRect(QPoint(1920, 0), a)}};
     if (layout == "stacked")
         return {{"A", QRect(QPoint(0, 0), a)}, {"B", QRect(QPoint(0, 1080), b)}};
     return {};
