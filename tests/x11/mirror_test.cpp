@@ -98,6 +98,7 @@ private slots:
     void areaOffTheRootIsBlackNotHidden();
     void stopProjectionShowsTheIdlePanel();
     void storedDisplayOutOfRangeMeansTheFirst();
+    void hideAndShowKeepAnAreaBeyondThePrimary();
 
 private:
     bool twoDisplays() const { return m_monitors.size() >= 2; }
@@ -310,6 +311,28 @@ void MirrorTest::storedDisplayOutOfRangeMeansTheFirst()
         QVERIFY(m_monitors[0].root.contains(m_ctl->target().geometry().center()));
         m_ctl->hideTarget();
     }
+}
+
+void MirrorTest::hideAndShowKeepAnAreaBeyondThePrimary()
+{
+    if (!twoDisplays())
+        QSKIP("needs two displays");
+    // The target on the primary (a third-size window in its corner), the
+    // area on the second display, beyond the primary's width and height
+    // wherever the second display lies.
+    QVERIFY(writeSetting(settings::mainFilePath(), settings::key::selectMonitor, 0));
+    const QRect second = m_monitors[1].root;
+    const QRect patternRoot(second.topLeft() + QPoint(second.width() - 420, second.height() - 320), QSize(400, 300));
+    m_pattern->setGeometry(patternRoot);
+    QVERIFY(waitUntil([&] { return m_pattern->geometry() == patternRoot; }, 5000));
+    const QRect area = platform::desktopFrame().fromRoot(patternRoot);
+    m_ctl->chooseArea(area);
+    waitForPicture(kFirst, area.size());
+    m_ctl->hideTarget();
+    QVERIFY(waitUntil([&] { return !m_ctl->target().isVisible(); }, 5000));
+    m_ctl->showTargetOnStoredDisplay();
+    QVERIFY(waitUntil([&] { return m_ctl->target().isVisible(); }, 5000));
+    waitForPicture(kFirst, area.size());
 }
 
 QTEST_MAIN(MirrorTest)

@@ -46,6 +46,10 @@ on_second() { local g; g=$(xdotool getwindowgeometry --shell "$(target)") && eva
     [[ $X == 1920 && $Y == 0 && $WIDTH == 1280 && $HEIGHT == 720 ]]; }
 wait_until 10 on_second || fail "the target window is not full screen on the second display: $(xdotool getwindowgeometry "$(target)")"
 
+state=$(xprop -id "$(target)" _NET_WM_STATE)
+[[ $state == *_NET_WM_STATE_ABOVE* && $state == *_NET_WM_STATE_FULLSCREEN* ]] ||
+    fail "the target window is not full screen and on top: $state"
+
 # The tray icon sits in the primary's bottom right corner; in the mirror it
 # must show at the matching place on the second display (scale 2/3).
 eval "$(xdotool getwindowgeometry --shell "$(icon)")"
