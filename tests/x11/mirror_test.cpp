@@ -99,6 +99,7 @@ private slots:
     void stopProjectionShowsTheIdlePanel();
     void storedDisplayOutOfRangeMeansTheFirst();
     void hideAndShowKeepAnAreaBeyondThePrimary();
+    void emptyAreaShowsNothingAndKeepsTheRequest();
 
 private:
     bool twoDisplays() const { return m_monitors.size() >= 2; }
@@ -333,6 +334,26 @@ void MirrorTest::hideAndShowKeepAnAreaBeyondThePrimary()
     m_ctl->showTargetOnStoredDisplay();
     QVERIFY(waitUntil([&] { return m_ctl->target().isVisible(); }, 5000));
     waitForPicture(kFirst, area.size());
+}
+
+void MirrorTest::emptyAreaShowsNothingAndKeepsTheRequest()
+{
+    m_ctl->session().setAutoRun(false);
+    m_ctl->chooseArea(m_area);
+    m_ctl->session().sendOneFrame();
+    waitForPicture(kFirst, m_area.size());
+    const quint64 shown = m_ctl->frameLoop().framesShown();
+
+    // No width: nothing is captured or presented, and the single
+    // frame asked for is still owed.
+    m_ctl->chooseArea(QRect(m_area.topLeft(), QSize(0, 300)));
+    m_ctl->session().sendOneFrame();
+    for (int i = 0; i < 10; ++i)
+        m_ctl->frameLoop().tick();
+    QCOMPARE(m_ctl->frameLoop().framesShown(), shown);
+    QVERIFY(m_ctl->session().oneShotPending());
+    QVERIFY(m_ctl->frameLoop().enabled());
+    QVERIFY(m_ctl->target().isVisible());
 }
 
 QTEST_MAIN(MirrorTest)
