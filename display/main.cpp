@@ -46,7 +46,9 @@ int main(int argc, char** argv)
         controller.session().stop();
         const QString path = mirovex::settings::mainFilePath();
         mirovex::settings::saveBulk(path, mirovex::settings::loadBulk(mirovex::SettingsFile(path)));
-        QApplication::quit();
+        // exit(), not quit(): quit() first asks every window to close, and
+        // the target window's close only puts it away.
+        QApplication::exit(0);
     });
     return app.exec();
 }

@@ -53,6 +53,7 @@ TrayMenu::TrayMenu(MirrorController& controller) : controller_(controller), menu
         else
             controller_.hideTarget();
     });
+    menu_->addAction(QStringLiteral("Copy Displayed To Clipboard"), this, [this] { controller_.copyDisplayedToClipboard(); });
     menu_->addSeparator();
     menu_->addAction(QStringLiteral("Quit"), this, &TrayMenu::quitRequested);
 

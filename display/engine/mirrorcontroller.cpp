@@ -3,6 +3,9 @@
 #include "mirovexsettings.h"
 #include "monitors.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+
 namespace mirovex {
 
 MirrorController::MirrorController()
@@ -14,6 +17,10 @@ MirrorController::MirrorController()
     const SettingsFile file(settings::mainFilePath());
     session_.setAutoRun(file.read(settings::key::samozagon));
     loop_->setInvert(file.read(settings::key::on2C));
+    connect(target_.get(), &TFmonitor::fullScreenWanted, this, &MirrorController::toggleFullScreen);
+    connect(target_.get(), &TFmonitor::nextDisplayWanted, this, &MirrorController::showOnNextDisplay);
+    connect(target_.get(), &TFmonitor::doubleClicked, this, &MirrorController::toggleFraming);
+    connect(target_.get(), &TFmonitor::closeWanted, this, &MirrorController::closeTarget);
     loop_->setTargetVisible([this] { return target_->isVisible(); });
     loop_->setOnIdle([this] { target_->setView(TargetView::Idle); });
     loop_->setOnFatal([this](const QString& why) {
@@ -26,6 +33,57 @@ MirrorController::MirrorController()
 }
 
 MirrorController::~MirrorController() = default;
+
+namespace {
+QSize primaryFraction(const QList<platform::Monitor>& list, int divisor)
+{
+    return list.isEmpty() ? QSize(640, 360) : list.first().root.size() / divisor;
+}
+} // namespace
+
+void MirrorController::showOnNextDisplay()
+{
+    const QList<platform::Monitor> list = platform::monitors();
+    if (!target_->isVisible() || list.size() < 2)
+        return;
+    // A stale stored index is put right before stepping on from it.
+    const int current = platform::validDisplayIndex(
+        SettingsFile(settings::mainFilePath()).read(settings::key::selectMonitor), int(list.size()));
+    const int next = (current + 1) % int(list.size());
+    writeSetting(settings::mainFilePath(), settings::key::selectMonitor, next);
+    target_->showOnDisplay(next);
+}
+
+void MirrorController::toggleFullScreen()
+{
+    const QList<platform::Monitor> list = platform::monitors();
+    target_->setFullScreenOn(!target_->fullScreenShown(), primaryFraction(list, 3));
+    if (session_.source() == SourceKind::None)
+        session_.stopProjection();
+}
+
+void MirrorController::toggleFraming()
+{
+    const QList<platform::Monitor> list = platform::monitors();
+    const QPoint corner = list.isEmpty() ? QPoint() : list.first().root.topLeft();
+    target_->setFullScreenOn(!target_->fullScreenShown(), primaryFraction(list, 4), corner);
+}
+
+void MirrorController::closeTarget()
+{
+    // Closing never leaves a session running behind a hidden window.
+    session_.stopProjection();
+    hideTarget();
+}
+
+bool MirrorController::copyDisplayedToClipboard()
+{
+    const QImage picture = target_->displayedPicture();
+    if (picture.isNull())
+        return false;
+    QGuiApplication::clipboard()->setImage(picture);
+    return true;
+}
 
 void MirrorController::chooseDesktop()
 {

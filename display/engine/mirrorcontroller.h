@@ -36,6 +36,19 @@ public:
     void showTargetOnStoredDisplay();
     void hideTarget();
 
+    // The target window's own commands.
+    // The next display, wrapping after the last; stored at once.
+    void showOnNextDisplay();
+    // Full screen, or a framed window of a third of the primary display.
+    void toggleFullScreen();
+    // Double-click: full screen, or a framed window of a quarter of the
+    // primary display at its corner.
+    void toggleFraming();
+    // Puts the stopped or running session away and hides the window.
+    void closeTarget();
+    // "Copy Displayed to Clipboard": false when nothing is shown.
+    bool copyDisplayedToClipboard();
+
 signals:
     void runningChanged(bool running);
     // Run was asked for with no source chosen.

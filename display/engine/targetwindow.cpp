@@ -1,15 +1,20 @@
 #include "targetwindow.h"
 
 #include "monitors.h"
+#include "windowstate.h"
 #include "mirovexsettings.h"
 #include "settings/settingsfolder.h"
 
 #include <QGuiApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QStackedLayout>
+#include <QTimer>
 #include <QWindow>
 
 #include <chrono>
@@ -51,6 +56,15 @@ void DrawingArea::clearBlack()
     update();
 }
 
+QImage DrawingArea::picture() const
+{
+    if (back_.size() == size())
+        return back_.copy();
+    QImage black(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    black.fill(Qt::black);
+    return black;
+}
+
 void DrawingArea::paintEvent(QPaintEvent* e)
 {
     const auto t0 = std::chrono::steady_clock::now();
@@ -85,7 +99,9 @@ void IdlePanel::paintEvent(QPaintEvent*)
     p.drawText(rect(), Qt::AlignCenter, QStringLiteral("Mirovex"));
 }
 
-TFmonitor::TFmonitor() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+// Never frameless: full screen has no border anyway, and changing the frame
+// of a mapped window races the window manager's own state changes.
+TFmonitor::TFmonitor() : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint)
 {
     setWindowTitle(QStringLiteral("Halvren - Mirovex"));
     QPalette pal = palette();
@@ -123,11 +139,15 @@ void TFmonitor::setView(TargetView view)
     }
 }
 
-void TFmonitor::setFramed(bool framed)
+void TFmonitor::setStayOnTop(bool on)
 {
-    Qt::WindowFlags f = Qt::Window | Qt::WindowStaysOnTopHint;
-    if (!framed)
-        f |= Qt::FramelessWindowHint;
+    Qt::WindowFlags f = windowFlags();
+    f.setFlag(Qt::WindowStaysOnTopHint, on);
+    setFlagsKeepingPlace(f);
+}
+
+void TFmonitor::setFlagsKeepingPlace(Qt::WindowFlags f)
+{
     if (windowFlags() == f)
         return;
     if (isVisible() && windowHandle()) {
@@ -137,6 +157,85 @@ void TFmonitor::setFramed(bool framed)
     } else {
         setWindowFlags(f);
     }
+}
+
+void TFmonitor::setFullScreenOn(bool on, QSize normalSize, std::optional<QPoint> normalCorner)
+{
+    fullScreen_ = on;
+    if (!isVisible() || !windowHandle()) {
+        if (on)
+            showFullScreen();
+        else {
+            showNormal();
+            resize(normalSize);
+            if (normalCorner)
+                move(*normalCorner);
+        }
+        return;
+    }
+    // Straight to the window manager: Qt drops a request for the state it
+    // believes the window is in, and that belief can be stale.
+    platform::requestFullScreen(windowHandle(), on);
+    if (!on) {
+        // The window manager restores the size it had before full screen;
+        // ours follows once it has left full screen.
+        pendingNormal_ = QRect(normalCorner.value_or(QPoint(-1, -1)), normalSize);
+        if (!windowState().testFlag(Qt::WindowFullScreen))
+            QTimer::singleShot(200, this, [this] { applyPendingNormal(); });
+    } else {
+        pendingNormal_.reset();
+    }
+}
+
+void TFmonitor::applyPendingNormal()
+{
+    if (!pendingNormal_ || fullScreen_)
+        return;
+    const QRect r = *pendingNormal_;
+    pendingNormal_.reset();
+    resize(r.size());
+    if (r.topLeft() != QPoint(-1, -1))
+        move(r.topLeft());
+}
+
+void TFmonitor::changeEvent(QEvent* e)
+{
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange && !windowState().testFlag(Qt::WindowFullScreen))
+        applyPendingNormal();
+}
+
+QImage TFmonitor::displayedPicture() const
+{
+    if (view_ == TargetView::Drawing)
+        return drawing_->picture();
+    if (view_ == TargetView::Picture)
+        return picture_->pixmap().toImage();
+    return {};
+}
+
+void TFmonitor::contextMenuEvent(QContextMenuEvent* e)
+{
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Full Screen"), this, &TFmonitor::fullScreenWanted);
+    menu.addAction(QStringLiteral("Show On Next Display"), this, &TFmonitor::nextDisplayWanted);
+    QAction* top = menu.addAction(QStringLiteral("Stay on top"));
+    top->setCheckable(true);
+    top->setChecked(stayOnTop());
+    connect(top, &QAction::toggled, this, &TFmonitor::setStayOnTop);
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Close"), this, &TFmonitor::closeWanted);
+    menu.exec(e->globalPos());
+}
+
+void TFmonitor::mouseDoubleClickEvent(QMouseEvent*) { emit doubleClicked(); }
+
+void TFmonitor::closeEvent(QCloseEvent* e)
+{
+    // The window manager's close only puts the window away; the program
+    // goes on in its tray.
+    e->ignore();
+    emit closeWanted();
 }
 
 void TFmonitor::showOnDisplay(int index)
@@ -150,16 +249,16 @@ void TFmonitor::showOnDisplay(int index)
     const QSize third(primary.root.width() / 3, primary.root.height() / 3);
 
     if (list.size() >= 2 && index != 0) {
-        setFramed(false);
         if (!windowHandle())
             create();
         windowHandle()->setScreen(target.screen);
         setGeometry(target.root);
+        fullScreen_ = true;
         showFullScreen();
     } else {
         // The only display, or the one being mirrored: a window that leaves
         // most of it in view, at the display's corner.
-        setFramed(true);
+        fullScreen_ = false;
         if (isFullScreen())
             showNormal();
         if (!windowHandle())

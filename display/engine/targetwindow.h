@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QWidget>
 
+#include <optional>
+
 class QLabel;
 class QStackedLayout;
 
@@ -27,6 +29,8 @@ public:
     // Shows what the back buffer holds.
     void present();
     void clearBlack();
+    // A copy of what is shown, at the client size.
+    QImage picture() const;
     // Every resize or clear gives the buffer a new generation, so the frame
     // loop knows when the bands around the picture need painting again.
     quint64 generation() const { return generation_; }
@@ -69,14 +73,42 @@ public:
     // primary display's size that leaves the mirrored picture visible.
     void showOnDisplay(int index);
 
+    // Full screen on the display it is on, or back to a framed normal
+    // window whose client is `normalSize`, at `normalCorner` when given.
+    void setFullScreenOn(bool on, QSize normalSize, std::optional<QPoint> normalCorner = std::nullopt);
+    // Whether our last command made it full screen. Qt's own window state
+    // can lag the window manager's answers by a request or two.
+    bool fullScreenShown() const { return fullScreen_; }
+    bool stayOnTop() const { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
+    void setStayOnTop(bool on);
+    // What the presenter sees, as a picture: the drawing area's back buffer
+    // or the picture view's picture, whichever is shown. Null when neither
+    // holds one.
+    QImage displayedPicture() const;
+
+signals:
+    void fullScreenWanted();
+    void nextDisplayWanted();
+    void closeWanted();
+    void doubleClicked();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
+
 private:
-    void setFramed(bool framed);
+    void setFlagsKeepingPlace(Qt::WindowFlags f);
+    void applyPendingNormal();
 
     QStackedLayout* stack_ = nullptr;
     IdlePanel* idle_ = nullptr;
     DrawingArea* drawing_ = nullptr;
     QLabel* picture_ = nullptr;
     TargetView view_ = TargetView::Idle;
+    bool fullScreen_ = false;
+    std::optional<QRect> pendingNormal_;
 };
 
 } // namespace mirovex

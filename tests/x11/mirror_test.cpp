@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QProcess>
 #include <QScreen>
 #include <QTest>
 #include <QWidget>
@@ -45,6 +46,16 @@ protected:
         p.fillRect(w, h, width() - w, height() - h, QColor(colours.br));
     }
 };
+
+// Whether the window manager has the window full screen, as it says on the
+// window itself (Qt's own idea of it can lag).
+bool wmFullScreen(const QWidget& w)
+{
+    QProcess x;
+    x.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(w.winId()), QStringLiteral("_NET_WM_STATE")});
+    x.waitForFinished(5000);
+    return x.readAllStandardOutput().contains("_NET_WM_STATE_FULLSCREEN");
+}
 
 QString hex(QRgb c) { return QStringLiteral("#%1").arg(c & 0xffffff, 6, 16, QLatin1Char('0')); }
 
@@ -100,6 +111,10 @@ private slots:
     void storedDisplayOutOfRangeMeansTheFirst();
     void hideAndShowKeepAnAreaBeyondThePrimary();
     void emptyAreaShowsNothingAndKeepsTheRequest();
+    void nextDisplayWrapsAndIsStored();
+    void fullScreenAndFramingToggle();
+    void closeStopsAndHides();
+    void copyPutsTheShownPictureOnTheClipboard();
 
 private:
     bool twoDisplays() const { return m_monitors.size() >= 2; }
@@ -354,6 +369,96 @@ void MirrorTest::emptyAreaShowsNothingAndKeepsTheRequest()
     QVERIFY(m_ctl->session().oneShotPending());
     QVERIFY(m_ctl->frameLoop().enabled());
     QVERIFY(m_ctl->target().isVisible());
+}
+
+void MirrorTest::nextDisplayWrapsAndIsStored()
+{
+    if (!twoDisplays())
+        QSKIP("needs two displays");
+    m_ctl->showTargetOnStoredDisplay();
+    QVERIFY(waitUntil([&] { return m_ctl->target().geometry() == m_monitors[1].root; }, 5000));
+    const auto stored = [] { return SettingsFile(settings::mainFilePath()).read(settings::key::selectMonitor); };
+
+    m_ctl->showOnNextDisplay(); // past the last: back to display 0, the mirrored one
+    QCOMPARE(stored(), 0);
+    QVERIFY(waitUntil([&] { return m_ctl->target().size() == m_monitors[0].root.size() / 3 && !m_ctl->target().isFullScreen(); },
+                      5000));
+    m_ctl->showOnNextDisplay();
+    QCOMPARE(stored(), 1);
+    QVERIFY(waitUntil([&] { return m_ctl->target().geometry() == m_monitors[1].root; }, 5000));
+
+    // A stale index (a display that went away) is put right, then stepped on.
+    QVERIFY(writeSetting(settings::mainFilePath(), settings::key::selectMonitor, 9));
+    m_ctl->showOnNextDisplay();
+    QCOMPARE(stored(), 1);
+}
+
+void MirrorTest::fullScreenAndFramingToggle()
+{
+    if (!twoDisplays())
+        QSKIP("needs two displays");
+    auto& t = m_ctl->target();
+    const auto full = [&] { return wmFullScreen(t) && t.geometry() == m_monitors[1].root; };
+    const auto framed = [&](QSize size) { return !wmFullScreen(t) && t.size() == size; };
+    const QSize third = m_monitors[0].root.size() / 3, quarter = m_monitors[0].root.size() / 4;
+
+    m_ctl->chooseArea(m_area);
+    QVERIFY(waitUntil(full, 5000));
+    m_ctl->toggleFullScreen();
+    QVERIFY2(waitUntil([&] { return framed(third); }, 5000),
+             qPrintable(QStringLiteral("wm full %1, %2x%3").arg(wmFullScreen(t)).arg(t.width()).arg(t.height())));
+    // The picture follows the new size, bands and all.
+    waitForPicture(kFirst, m_area.size());
+    m_ctl->toggleFullScreen();
+    QVERIFY(waitUntil(full, 5000));
+    waitForPicture(kFirst, m_area.size());
+
+    m_ctl->toggleFraming(); // double-click: a quarter of the primary, at its corner
+    QVERIFY(waitUntil([&] { return framed(quarter) && m_monitors[0].root.contains(t.geometry().topLeft()); }, 5000));
+    m_ctl->toggleFraming(); // full screen again, on the display it now is on
+    QVERIFY(waitUntil([&] { return wmFullScreen(t) && t.geometry() == m_monitors[0].root; }, 5000));
+
+    t.setStayOnTop(false);
+    QVERIFY(!t.stayOnTop());
+    QVERIFY(t.isVisible());
+    t.setStayOnTop(true);
+    QVERIFY(t.stayOnTop());
+}
+
+void MirrorTest::closeStopsAndHides()
+{
+    m_ctl->chooseArea(m_area);
+    waitForPicture(kFirst, m_area.size());
+    m_ctl->target().close(); // as the window manager's close button does
+    QVERIFY(waitUntil([&] { return !m_ctl->target().isVisible(); }, 5000));
+    QCOMPARE(m_ctl->session().source(), SourceKind::None);
+    QVERIFY(!m_ctl->session().running());
+    QVERIFY(!m_ctl->frameLoop().enabled());
+}
+
+void MirrorTest::copyPutsTheShownPictureOnTheClipboard()
+{
+    QVERIFY(!m_ctl->copyDisplayedToClipboard()); // nothing shown yet
+    m_ctl->chooseArea(m_area);
+    waitForPicture(kFirst, m_area.size());
+    m_ctl->session().stop();
+    QVERIFY(m_ctl->copyDisplayedToClipboard());
+
+    // Read back by another program, as a presenter's paste would.
+    QProcess xclip;
+    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                                          QStringLiteral("-t"), QStringLiteral("image/png")});
+    QVERIFY(waitUntil([&] { return xclip.state() == QProcess::NotRunning; }, 10000));
+    QCOMPARE(xclip.exitCode(), 0);
+    const QImage pasted = QImage::fromData(xclip.readAllStandardOutput(), "PNG");
+    QCOMPARE(pasted.size(), m_ctl->target().size());
+    const QRect fitted = expectedFitted(m_area.size());
+    const QPoint tl = fitted.topLeft() + QPoint(fitted.width() / 4, fitted.height() / 4);
+    const QPoint br = fitted.topLeft() + QPoint(3 * fitted.width() / 4, 3 * fitted.height() / 4);
+    QCOMPARE(hex(at(pasted, tl)), hex(kFirst.tl));
+    QCOMPARE(hex(at(pasted, br)), hex(kFirst.br));
+    if (fitted.x() > 2)
+        QCOMPARE(hex(at(pasted, QPoint(1, pasted.height() / 2))), hex(qRgb(0, 0, 0)));
 }
 
 QTEST_MAIN(MirrorTest)
