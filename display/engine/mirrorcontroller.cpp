@@ -34,12 +34,13 @@ MirrorController::MirrorController()
 
 MirrorController::~MirrorController() = default;
 
-namespace {
-QSize primaryFraction(const QList<platform::Monitor>& list, int divisor)
+void MirrorController::toggleFullScreenAgainst(int divisor, bool atPrimaryCorner)
 {
-    return list.isEmpty() ? QSize(640, 360) : list.first().root.size() / divisor;
+    const QList<platform::Monitor> list = platform::monitors();
+    const QRect primary = list.isEmpty() ? QRect(0, 0, 1920, 1080) : list.first().root;
+    target_->setFullScreenOn(!target_->fullScreenShown(), primary.size() / divisor,
+                             atPrimaryCorner ? std::optional<QPoint>(primary.topLeft()) : std::nullopt);
 }
-} // namespace
 
 void MirrorController::showOnNextDisplay()
 {
@@ -56,18 +57,12 @@ void MirrorController::showOnNextDisplay()
 
 void MirrorController::toggleFullScreen()
 {
-    const QList<platform::Monitor> list = platform::monitors();
-    target_->setFullScreenOn(!target_->fullScreenShown(), primaryFraction(list, 3));
+    toggleFullScreenAgainst(3, false);
     if (session_.source() == SourceKind::None)
         session_.stopProjection();
 }
 
-void MirrorController::toggleFraming()
-{
-    const QList<platform::Monitor> list = platform::monitors();
-    const QPoint corner = list.isEmpty() ? QPoint() : list.first().root.topLeft();
-    target_->setFullScreenOn(!target_->fullScreenShown(), primaryFraction(list, 4), corner);
-}
+void MirrorController::toggleFraming() { toggleFullScreenAgainst(4, true); }
 
 void MirrorController::closeTarget()
 {

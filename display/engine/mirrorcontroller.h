@@ -65,6 +65,8 @@ private:
     void raiseTarget() override;
     void offerSources() override;
     void onRunningChanged(bool running) override;
+    // Full screen, or a framed window of 1/divisor of the primary display.
+    void toggleFullScreenAgainst(int divisor, bool atPrimaryCorner);
 
     std::unique_ptr<TFmonitor> target_;
     std::unique_ptr<platform::ScreenCapture> capture_;

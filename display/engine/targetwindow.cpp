@@ -3,7 +3,6 @@
 #include "monitors.h"
 #include "windowstate.h"
 #include "mirovexsettings.h"
-#include "settings/settingsfolder.h"
 
 #include <QGuiApplication>
 #include <QCloseEvent>
@@ -162,40 +161,38 @@ void TFmonitor::setFlagsKeepingPlace(Qt::WindowFlags f)
 void TFmonitor::setFullScreenOn(bool on, QSize normalSize, std::optional<QPoint> normalCorner)
 {
     fullScreen_ = on;
+    if (on)
+        pendingNormal_.reset();
+    else
+        pendingNormal_ = PendingNormal{normalSize, normalCorner};
     if (!isVisible() || !windowHandle()) {
-        if (on)
+        if (on) {
             showFullScreen();
-        else {
+        } else {
             showNormal();
-            resize(normalSize);
-            if (normalCorner)
-                move(*normalCorner);
+            applyPendingNormal();
         }
         return;
     }
     // Straight to the window manager: Qt drops a request for the state it
     // believes the window is in, and that belief can be stale.
     platform::requestFullScreen(windowHandle(), on);
-    if (!on) {
-        // The window manager restores the size it had before full screen;
-        // ours follows once it has left full screen.
-        pendingNormal_ = QRect(normalCorner.value_or(QPoint(-1, -1)), normalSize);
-        if (!windowState().testFlag(Qt::WindowFullScreen))
-            QTimer::singleShot(200, this, [this] { applyPendingNormal(); });
-    } else {
-        pendingNormal_.reset();
-    }
+    // Leaving full screen, the window manager restores the size the window
+    // had before; ours follows once it has (changeEvent), or shortly when Qt
+    // already believed the window was normal and reports no change.
+    if (!on && !windowState().testFlag(Qt::WindowFullScreen))
+        QTimer::singleShot(200, this, [this] { applyPendingNormal(); });
 }
 
 void TFmonitor::applyPendingNormal()
 {
     if (!pendingNormal_ || fullScreen_)
         return;
-    const QRect r = *pendingNormal_;
+    const PendingNormal p = *pendingNormal_;
     pendingNormal_.reset();
-    resize(r.size());
-    if (r.topLeft() != QPoint(-1, -1))
-        move(r.topLeft());
+    resize(p.size);
+    if (p.corner)
+        move(*p.corner);
 }
 
 void TFmonitor::changeEvent(QEvent* e)
@@ -246,12 +243,11 @@ void TFmonitor::showOnDisplay(int index)
     index = platform::validDisplayIndex(index, int(list.size()));
     const platform::Monitor& primary = list.first();
     const platform::Monitor& target = list[index];
-    const QSize third(primary.root.width() / 3, primary.root.height() / 3);
 
+    if (!windowHandle())
+        create();
+    windowHandle()->setScreen(target.screen);
     if (list.size() >= 2 && index != 0) {
-        if (!windowHandle())
-            create();
-        windowHandle()->setScreen(target.screen);
         setGeometry(target.root);
         fullScreen_ = true;
         showFullScreen();
@@ -261,12 +257,8 @@ void TFmonitor::showOnDisplay(int index)
         fullScreen_ = false;
         if (isFullScreen())
             showNormal();
-        if (!windowHandle())
-            create();
-        windowHandle()->setScreen(target.screen);
-        const QPoint corner = list.size() >= 2 ? target.root.topLeft() : primary.root.topLeft();
-        resize(third);
-        move(corner);
+        resize(primary.root.size() / 3);
+        move(target.root.topLeft());
         showNormal();
     }
 }

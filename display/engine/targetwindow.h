@@ -108,7 +108,12 @@ private:
     QLabel* picture_ = nullptr;
     TargetView view_ = TargetView::Idle;
     bool fullScreen_ = false;
-    std::optional<QRect> pendingNormal_;
+    // The framed size (and place) to take once full screen has been left.
+    struct PendingNormal {
+        QSize size;
+        std::optional<QPoint> corner;
+    };
+    std::optional<PendingNormal> pendingNormal_;
 };
 
 } // namespace mirovex
