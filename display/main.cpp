@@ -1,4 +1,5 @@
 // The display program.
+#include "mainform.h"
 #include "mirovexsettings.h"
 #include "mirrorcontroller.h"
 #include "traymenu.h"
@@ -35,17 +36,24 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mirovex"));
     QApplication::setDesktopFileName(QStringLiteral("Mirovex"));
-    // The program lives in its tray menu and ends only through Quit.
+    // The program lives in its toolbar and tray and ends only through Quit.
     QApplication::setQuitOnLastWindowClosed(false);
     QFont::insertSubstitutions(QStringLiteral("Segoe UI"),
                                {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
 
     mirovex::MirrorController controller;
-    mirovex::TrayMenu tray(controller);
+    mirovex::TMainForm toolbar(controller);
+    mirovex::TrayMenu tray(controller, toolbar);
+    toolbar.setTrayHintSink([&tray](const QString& hint) { tray.setHint(hint); });
+    // Without a tray the toolbar is the way in, whatever the setting says.
+    const mirovex::SettingsFile file(mirovex::settings::mainFilePath());
+    if (file.read(mirovex::settings::key::toolBarAutoStart) || !tray.hasTray())
+        toolbar.show();
+
     QObject::connect(&tray, &mirovex::TrayMenu::quitRequested, &app, [&] {
         controller.session().stop();
-        const QString path = mirovex::settings::mainFilePath();
-        mirovex::settings::saveBulk(path, mirovex::settings::loadBulk(mirovex::SettingsFile(path)));
+        toolbar.saveAllSettings();
+        toolbar.writePosition();
         // exit(), not quit(): quit() first asks every window to close, and
         // the target window's close only puts it away.
         QApplication::exit(0);

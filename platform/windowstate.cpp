@@ -5,8 +5,10 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace mirovex::platform {
 
@@ -20,27 +22,90 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name)
     std::free(r);
     return a;
 }
-} // namespace
 
-bool requestFullScreen(QWindow* window, bool on)
+xcb_connection_t* qtConnection()
 {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!window || !x11)
-        return false;
-    xcb_connection_t* c = x11->connection();
+    return x11 ? x11->connection() : nullptr;
+}
+
+// Asks the window manager to add or remove up to two states of a managed
+// window.
+void sendStateRequest(xcb_connection_t* c, xcb_window_t w, bool add, xcb_atom_t first, xcb_atom_t second)
+{
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
     xcb_client_message_event_t ev{};
     ev.response_type = XCB_CLIENT_MESSAGE;
     ev.format = 32;
-    ev.window = xcb_window_t(window->winId());
+    ev.window = w;
     ev.type = atom(c, "_NET_WM_STATE");
-    ev.data.data32[0] = on ? 1 : 0; // _NET_WM_STATE_ADD / _REMOVE
-    ev.data.data32[1] = atom(c, "_NET_WM_STATE_FULLSCREEN");
+    ev.data.data32[0] = add ? 1 : 0; // _NET_WM_STATE_ADD / _REMOVE
+    ev.data.data32[1] = first;
+    ev.data.data32[2] = second;
     ev.data.data32[3] = 1; // from a normal application
     xcb_send_event(c, 0, screen->root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&ev));
+}
+} // namespace
+
+bool requestFullScreen(QWindow* window, bool on)
+{
+    xcb_connection_t* c = qtConnection();
+    if (!window || !c)
+        return false;
+    sendStateRequest(c, xcb_window_t(window->winId()), on, atom(c, "_NET_WM_STATE_FULLSCREEN"), XCB_ATOM_NONE);
     xcb_flush(c);
     return true;
+}
+
+bool keepOffTaskbar(QWindow* window)
+{
+    xcb_connection_t* c = qtConnection();
+    if (!window || !c)
+        return false;
+    const auto w = xcb_window_t(window->winId());
+    const xcb_atom_t skip[2] = {atom(c, "_NET_WM_STATE_SKIP_TASKBAR"), atom(c, "_NET_WM_STATE_SKIP_PAGER")};
+    auto* attrs = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr);
+    const bool mapped = attrs && attrs->map_state != XCB_MAP_STATE_UNMAPPED;
+    std::free(attrs);
+    if (mapped) {
+        // Once mapped, only a request to the window manager counts.
+        sendStateRequest(c, w, true, skip[0], skip[1]);
+        xcb_flush(c);
+        return true;
+    }
+    // Before mapping, the window's own property is what the window manager
+    // reads; Qt keeps atoms it finds there when it adds its own. (A request
+    // now would make some window managers answer with a bogus position.)
+    const xcb_atom_t state = atom(c, "_NET_WM_STATE");
+    auto* r = xcb_get_property_reply(c, xcb_get_property(c, 0, w, state, XCB_ATOM_ATOM, 0, 64), nullptr);
+    std::vector<xcb_atom_t> atoms;
+    if (r && r->format == 32) {
+        const auto* v = static_cast<const xcb_atom_t*>(xcb_get_property_value(r));
+        atoms.assign(v, v + xcb_get_property_value_length(r) / 4);
+    }
+    std::free(r);
+    for (xcb_atom_t a : skip)
+        if (std::find(atoms.begin(), atoms.end(), a) == atoms.end())
+            atoms.push_back(a);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, state, XCB_ATOM_ATOM, 32, uint32_t(atoms.size()), atoms.data());
+    xcb_flush(c);
+    return true;
+}
+
+std::optional<QPoint> rootPosition(QWindow* window)
+{
+    xcb_connection_t* c = qtConnection();
+    if (!window || !c || !window->handle())
+        return std::nullopt;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    auto* r = xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, xcb_window_t(window->winId()), root, 0, 0),
+                                              nullptr);
+    if (!r)
+        return std::nullopt;
+    const QPoint p(r->dst_x, r->dst_y);
+    std::free(r);
+    return p;
 }
 
 } // namespace mirovex::platform

@@ -3,6 +3,10 @@
 // Qt's own idea of the state lags behind the window manager's.
 #pragma once
 
+#include <QPoint>
+
+#include <optional>
+
 class QWindow;
 
 namespace mirovex::platform {
@@ -10,5 +14,13 @@ namespace mirovex::platform {
 // True when the request could be sent (a window manager then acts on it
 // asynchronously; watch QWindow::windowStateChanged).
 bool requestFullScreen(QWindow* window, bool on);
+
+// Keeps a window off task bars and pagers (_NET_WM_STATE_SKIP_TASKBAR and
+// _SKIP_PAGER). Call it before the window is shown and each time it is
+// shown again: a window manager drops the states of a withdrawn window.
+bool keepOffTaskbar(QWindow* window);
+
+// Where the window's client area is on the root, asked of the X server.
+std::optional<QPoint> rootPosition(QWindow* window);
 
 } // namespace mirovex::platform

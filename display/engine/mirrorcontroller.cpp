@@ -4,6 +4,7 @@
 #include "monitors.h"
 
 #include <QClipboard>
+#include <QEvent>
 #include <QGuiApplication>
 
 namespace mirovex {
@@ -21,6 +22,7 @@ MirrorController::MirrorController()
     connect(target_.get(), &TFmonitor::nextDisplayWanted, this, &MirrorController::showOnNextDisplay);
     connect(target_.get(), &TFmonitor::doubleClicked, this, &MirrorController::toggleFraming);
     connect(target_.get(), &TFmonitor::closeWanted, this, &MirrorController::closeTarget);
+    target_->installEventFilter(this);
     loop_->setTargetVisible([this] { return target_->isVisible(); });
     loop_->setOnIdle([this] { target_->setView(TargetView::Idle); });
     loop_->setOnFatal([this](const QString& why) {
@@ -33,6 +35,15 @@ MirrorController::MirrorController()
 }
 
 MirrorController::~MirrorController() = default;
+
+bool MirrorController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == target_.get() && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        updateScreenSaver();
+    return QObject::eventFilter(watched, event);
+}
+
+void MirrorController::updateScreenSaver() { screenSaver_.set(session_.running() && target_->isVisible()); }
 
 void MirrorController::toggleFullScreenAgainst(int divisor, bool atPrimaryCorner)
 {
@@ -108,6 +119,10 @@ bool MirrorController::targetVisible() const { return target_->isVisible(); }
 void MirrorController::showTarget() { showTargetOnStoredDisplay(); }
 void MirrorController::raiseTarget() { target_->raise(); }
 void MirrorController::offerSources() { emit sourcesWanted(); }
-void MirrorController::onRunningChanged(bool running) { emit runningChanged(running); }
+void MirrorController::onRunningChanged(bool running)
+{
+    updateScreenSaver();
+    emit runningChanged(running);
+}
 
 } // namespace mirovex

@@ -2,6 +2,7 @@
 // object that every entry point of the display program talks to.
 #pragma once
 
+#include "desktopstate.h"
 #include "frameloop.h"
 #include "screencapture.h"
 #include "session.h"
@@ -34,7 +35,11 @@ public:
 
     // Shows the target window on the display `SelectMonitor` names.
     void showTargetOnStoredDisplay();
-    void hideTarget();
+    void hideTarget() override;
+
+    // The screen saver is held off exactly while a running session has the
+    // target window showing.
+    bool screenSaverHeld() const { return screenSaver_.held(); }
 
     // The target window's own commands.
     // The next display, wrapping after the last; stored at once.
@@ -67,11 +72,14 @@ private:
     void onRunningChanged(bool running) override;
     // Full screen, or a framed window of 1/divisor of the primary display.
     void toggleFullScreenAgainst(int divisor, bool atPrimaryCorner);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void updateScreenSaver();
 
     std::unique_ptr<TFmonitor> target_;
     std::unique_ptr<platform::ScreenCapture> capture_;
     Session session_;
     std::unique_ptr<FrameLoop> loop_;
+    platform::ScreenSaverHold screenSaver_;
 };
 
 } // namespace mirovex

@@ -64,6 +64,7 @@ void Session::stopProjection()
     host_.setFrameTimer(false);
     source_ = SourceKind::None;
     oneShot_ = false;
+    trayHint_ = 0;
     host_.showView(TargetView::Idle);
     if (running_) {
         running_ = false;
@@ -71,10 +72,17 @@ void Session::stopProjection()
     }
 }
 
-void Session::chooseRect(const QRect& rect)
+void Session::stopAll()
+{
+    host_.hideTarget();
+    stopProjection();
+}
+
+void Session::chooseRect(const QRect& rect, int trayHint)
 {
     stop();
     source_ = SourceKind::Desktop;
+    trayHint_ = trayHint;
     mirror_ = rect;
     host_.clearDrawing();
     if (!host_.targetVisible())
@@ -83,8 +91,8 @@ void Session::chooseRect(const QRect& rect)
         start();
 }
 
-void Session::chooseDesktop(const QRect& sourceDisplay) { chooseRect(sourceDisplay); }
-void Session::chooseArea(const QRect& area) { chooseRect(area); }
+void Session::chooseDesktop(const QRect& sourceDisplay) { chooseRect(sourceDisplay, 1); }
+void Session::chooseArea(const QRect& area) { chooseRect(area, 2); }
 
 void Session::frameDone()
 {

@@ -30,6 +30,7 @@ public:
     virtual void clearDrawing() = 0;
     virtual bool targetVisible() const = 0;
     virtual void showTarget() = 0;
+    virtual void hideTarget() = 0;
     virtual void raiseTarget() = 0;
     // Run was asked for with nothing to run: offer the sources instead.
     virtual void offerSources() = 0;
@@ -63,6 +64,13 @@ public:
     void sendOneFrame();
     // Back to the idle panel, nothing chosen, stopped.
     void stopProjection();
+    // Puts everything away: the target window is hidden first, so that
+    // nothing is shown on the target display while the session winds down.
+    void stopAll();
+
+    // Which text the tray icon's hint shows (see trayHintText).
+    int trayHint() const { return trayHint_; }
+    void setTrayHint(int code) { trayHint_ = code; }
 
     // The source command "Desktop": the source display's rectangle.
     void chooseDesktop(const QRect& sourceDisplay);
@@ -74,13 +82,14 @@ public:
     void frameDone();
 
 private:
-    void chooseRect(const QRect& rect);
+    void chooseRect(const QRect& rect, int trayHint);
 
     SessionHost& host_;
     SourceKind source_ = SourceKind::None;
     bool running_ = false;
     bool oneShot_ = false;
     bool autoRun_ = true;
+    int trayHint_ = 0;
     QRect mirror_;
 };
 

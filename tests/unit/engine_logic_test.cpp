@@ -74,6 +74,7 @@ public:
     void clearDrawing() override { ++clears; }
     bool targetVisible() const override { return visible; }
     void showTarget() override { visible = true; ++shows; }
+    void hideTarget() override { visible = false; }
     void raiseTarget() override {}
     void offerSources() override { offered = true; }
     void onRunningChanged(bool r) override { running = r; }
@@ -103,6 +104,7 @@ auto one = [](Session& s, FakeHost&) { s.sendOneFrame(); };
 auto frame = [](Session& s, FakeHost&) { s.frameDone(); };
 auto stopProjection = [](Session& s, FakeHost&) { s.stopProjection(); };
 auto hide = [](Session&, FakeHost& h) { h.visible = false; };
+auto stopAll = [](Session& s, FakeHost&) { s.stopAll(); };
 
 TEST(Session, CommandSequences)
 {
@@ -131,6 +133,9 @@ TEST(Session, CommandSequences)
         {"start shows it again", true, false, {desktop, hide, toggle, toggle}, {S::Desktop, true, true, true, V::Drawing}},
         {"choosing again while running restarts", true, true, {desktop, desktop}, {S::Desktop, true, true, true, V::Drawing}},
         {"stop projection drops a pending frame", false, true, {desktop, one, stopProjection}, {S::None, false, false, true, V::Idle}},
+        {"stop all hides the target and goes idle", true, true, {desktop, stopAll}, {S::None, false, false, false, V::Idle}},
+        {"stop all with nothing chosen", true, true, {stopAll}, {S::None, false, false, false, V::Idle}},
+        {"start after stop all shows the target", true, true, {desktop, stopAll, desktop}, {S::Desktop, true, true, true, V::Drawing}},
     };
     for (const auto& c : cases) {
         FakeHost host;
@@ -174,3 +179,16 @@ TEST(Session, DesktopUsesTheGivenRectangle)
 }
 
 } // namespace
+
+TEST(Session, TrayHintFollowsTheSource)
+{
+    FakeHost host;
+    Session s(host);
+    EXPECT_EQ(s.trayHint(), 0);
+    s.chooseDesktop(QRect(0, 0, 1280, 1024));
+    EXPECT_EQ(s.trayHint(), 1);
+    s.chooseArea(QRect(10, 10, 100, 100));
+    EXPECT_EQ(s.trayHint(), 2);
+    s.stopAll();
+    EXPECT_EQ(s.trayHint(), 0);
+}

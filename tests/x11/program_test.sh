@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The display program as a presenter starts it: without a display it says
-# so and exits; on a desktop with a tray its icon's menu chooses Desktop,
-# which shows the primary display on the second one, and Quit ends it and
-# writes the settings.
+# so and exits; on a desktop with a tray it shows its toolbar and tray icon,
+# the toolbar's Quick Show menu chooses Desktop, which shows the primary
+# display on the second one, and the tray menu's Quit ends it and writes the
+# settings.
 #   program_test.sh MIROVEX   (under tests/desktop/vdesk --tray)
 set -u -o pipefail
 mirovex=$1
@@ -21,14 +22,11 @@ out=$(DISPLAY=:999 "$mirovex" 2>&1); rc=$?
 "$mirovex" >"$VDESK_STATE/mirovex.log" 2>&1 &
 pid=$!
 # The tray icon: the small window of ours embedded in the tray.
-# The tray icon: the small window of ours embedded in the tray.
 icon() { local w; for w in $(xdotool search --classname '^Mirovex$' 2>/dev/null); do
     xwininfo -id "$w" 2>/dev/null | awk '/Map State: IsViewable/ {v = 1} /^ *Width:/ {w = $2} /^ *Height:/ {h = $2}
         END {exit !(v && w <= 64 && h <= 64)}' && { echo "$w"; return; }; done; }
 has_icon() { [[ -n $(icon) ]]; }
 wait_until 10 has_icon || fail "no tray icon"
-eval "$(xdotool getwindowgeometry --shell "$(icon)")"
-xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
 # The menu: a visible window of ours that is neither the icon nor the target.
 menu_open() { local i w; i=$(icon)
     for w in $(xdotool search --onlyvisible --classname '^Mirovex$' 2>/dev/null); do
@@ -36,8 +34,17 @@ menu_open() { local i w; i=$(icon)
             xwininfo -id "$w" | grep -q 'Override Redirect State: yes' && return 0
     done
     return 1; }
-wait_until 5 menu_open || fail "the tray menu did not open"
-xdotool key Down Return   # the first item: Desktop
+
+# The toolbar, at its place for a new settings folder.
+toolbar() { local w; for w in $(xdotool search --onlyvisible --name '^Mirovex$' 2>/dev/null); do
+    [[ $(xdotool getwindowgeometry "$w") == *"Geometry: 238x42"* ]] && { echo "$w"; return; }; done; }
+has_toolbar() { [[ -n $(toolbar) ]]; }
+wait_until 10 has_toolbar || fail "no toolbar"
+eval "$(xdotool getwindowgeometry --shell "$(toolbar)")"
+[[ $X == 300 && $Y == 600 ]] || fail "the toolbar is at $X,$Y, not 300,600"
+xdotool mousemove $((X + 117 + 25)) $((Y + 5 + 14)) click 1    # Quick Show
+wait_until 5 menu_open || fail "the Quick Show menu did not open"
+xdotool key Down Return   # the first item that can be chosen: Desktop
 
 target() { xdotool search --onlyvisible --name '^Halvren - Mirovex$' 2>/dev/null | head -n 1; }
 has_target() { [[ -n $(target) ]]; }
@@ -58,7 +65,7 @@ not_black() { [[ $(import -window root -crop "9x9+$((mx - 4))+$((my - 4))" -form
 wait_until 10 not_black || fail "the mirror does not show the primary display's tray icon at $mx,$my"
 
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
-wait_until 5 menu_open || fail "the tray menu did not open again"
+wait_until 5 menu_open || fail "the tray menu did not open"
 xdotool key Up Return     # the last item: Quit
 wait_until 10 bash -c "! kill -0 $pid 2>/dev/null" || fail "Quit did not end the program"
 wait "$pid"; rc=$?

@@ -1,6 +1,7 @@
-// A provisional way to the engine until the toolbar exists: the tray icon's
-// menu, or, where the desktop has no tray, a small window with the same
-// commands, so the program is never out of reach.
+// The tray icon and its menu, for what the toolbar does not offer: showing
+// the toolbar again, copying the target's picture, quitting. Where the
+// desktop has no tray, a small window carries the same menu, so the program
+// is never out of reach.
 #pragma once
 
 #include <QObject>
@@ -19,10 +20,14 @@ class MirrorController;
 class TrayMenu : public QObject {
     Q_OBJECT
 public:
-    explicit TrayMenu(MirrorController& controller);
+    TrayMenu(MirrorController& controller, QWidget& toolbar);
     ~TrayMenu() override;
 
     QMenu* menu() const { return menu_.get(); }
+    bool hasTray() const { return tray_ != nullptr; }
+    // The icon's hint (several lines allowed).
+    void setHint(const QString& hint);
+    QString hint() const;
 
 signals:
     void quitRequested();
@@ -31,10 +36,11 @@ private:
     void popUp();
 
     MirrorController& controller_;
+    QWidget& toolbar_;
     std::unique_ptr<QMenu> menu_;
     std::unique_ptr<QSystemTrayIcon> tray_;
     std::unique_ptr<QWidget> fallback_;
-    QAction* run_ = nullptr;
+    QString hint_;
 };
 
 } // namespace mirovex
