@@ -191,8 +191,11 @@ void TFmonitor::applyPendingNormal()
     const PendingNormal p = *pendingNormal_;
     pendingNormal_.reset();
     resize(p.size);
+    // The corner is the frame's: the title bar stays on the screen. Qt's
+    // own idea of the frame can still be the full-screen one (none), so the
+    // window manager places it.
     if (p.corner)
-        move(*p.corner);
+        windowHandle()->setFramePosition(*p.corner);
 }
 
 void TFmonitor::changeEvent(QEvent* e)

@@ -57,6 +57,32 @@ bool wmFullScreen(const QWidget& w)
     return x.readAllStandardOutput().contains("_NET_WM_STATE_FULLSCREEN");
 }
 
+// The top-left corner of the window manager's frame around a window: the
+// client's place on the root less the frame extents the manager announces.
+QPoint frameCorner(const QWidget& w)
+{
+    const auto ask = [&](const QString& program, const QStringList& args) {
+        QProcess x;
+        x.start(program, args);
+        x.waitForFinished(5000);
+        return QString::fromLocal8Bit(x.readAllStandardOutput());
+    };
+    const QString id = QString::number(w.winId());
+    const QString info = ask(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id});
+    const auto field = [&](const char* name) {
+        const int at = info.indexOf(QLatin1String(name));
+        return at < 0 ? -1 : info.mid(at + int(qstrlen(name))).section(QLatin1Char('\n'), 0, 0).trimmed().toInt();
+    };
+    // "_NET_FRAME_EXTENTS(CARDINAL) = left, right, top, bottom"
+    const QStringList extents = ask(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_FRAME_EXTENTS")})
+                                    .section(QLatin1Char('='), 1)
+                                    .split(QLatin1Char(','));
+    if (extents.size() != 4)
+        return QPoint(-1, -1);
+    return QPoint(field("Absolute upper-left X:") - extents[0].trimmed().toInt(),
+                  field("Absolute upper-left Y:") - extents[2].trimmed().toInt());
+}
+
 QString hex(QRgb c) { return QStringLiteral("#%1").arg(c & 0xffffff, 6, 16, QLatin1Char('0')); }
 
 QRgb at(const QImage& shot, QPoint p) { return shot.pixel(p) | 0xff000000u; }
@@ -415,6 +441,9 @@ void MirrorTest::fullScreenAndFramingToggle()
 
     m_ctl->toggleFraming(); // double-click: a quarter of the primary, at its corner
     QVERIFY(waitUntil([&] { return framed(quarter) && m_monitors[0].root.contains(t.geometry().topLeft()); }, 5000));
+    // The whole frame, title bar included, is on the primary, at its corner.
+    QVERIFY2(waitUntil([&] { return frameCorner(t) == m_monitors[0].root.topLeft(); }, 5000),
+             qPrintable(QStringLiteral("frame at %1,%2").arg(frameCorner(t).x()).arg(frameCorner(t).y())));
     m_ctl->toggleFraming(); // full screen again, on the display it now is on
     QVERIFY(waitUntil([&] { return wmFullScreen(t) && t.geometry() == m_monitors[0].root; }, 5000));
 
