@@ -31,3 +31,7 @@ for args in "--layout side" "--layout twin" "--layout side --compositor"; do
     # shellcheck disable=SC2086
     "$vdesk" run --quiet $args -- bash -c "'$build/bench/bench_framerate' $frames; '$build/bench/bench_framerate' $frames nearest; ffmpeg_cpu"
 done
+
+echo "== start-up: --layout side --tray"
+cmake --build "$build" -j2 --target Mirovex
+"$vdesk" run --quiet --layout side --tray -- bash "$root/bench/startup.sh" "$build/display/Mirovex" 10

@@ -1,11 +1,13 @@
 // The display program.
-#include "mainform.h"
-#include "mirovexsettings.h"
-#include "mirrorcontroller.h"
-#include "traymenu.h"
+#include "singleinstance.h"
+#include "splash.h"
+#include "startcontroller.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFont>
+#include <QTimer>
 
 #include <xcb/xcb.h>
 
@@ -14,6 +16,8 @@
 
 int main(int argc, char** argv)
 {
+    QElapsedTimer sinceEntry;
+    sinceEntry.start();
     // The platform layer speaks X11; Qt would pick Wayland where it can.
     qputenv("QT_QPA_PLATFORM", "xcb");
     // One logical pixel is one screen pixel: capture, cursor and window
@@ -33,30 +37,50 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    // One running copy per executable and display, decided before anything
+    // is shown. A second copy brings the first one forward and leaves.
+    mirovex::platform::SingleInstance lock;
+    const QString folder = mirovex::platform::runtimeFolder(QStringLiteral("Mirovex"));
+    const QString executable = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    const QString lockPath = mirovex::platform::lockFilePath(folder, QStringLiteral("Mirovex"), executable,
+                                                             QString::fromLocal8Bit(qgetenv("DISPLAY")));
+    switch (folder.isEmpty() ? mirovex::platform::SingleInstance::Outcome::NoLock : lock.acquire(lockPath)) {
+    case mirovex::platform::SingleInstance::Outcome::AlreadyRunning:
+        if (const auto window = mirovex::platform::SingleInstance::publishedWindow(lockPath, 2000))
+            mirovex::platform::sendRaiseRequest(*window);
+        return 0;
+    case mirovex::platform::SingleInstance::Outcome::NoLock:
+        std::fprintf(stderr, "Mirovex: no lock file could be made (%s); a second copy would not be noticed.\n",
+                     qPrintable(folder.isEmpty() ? QStringLiteral("no private runtime folder") : lockPath));
+        break;
+    case mirovex::platform::SingleInstance::Outcome::First:
+        break;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mirovex"));
     QApplication::setDesktopFileName(QStringLiteral("Mirovex"));
-    // The program lives in its toolbar and tray and ends only through Quit.
+    // The program lives in its toolbar and tray and ends only through its
+    // own exit path.
     QApplication::setQuitOnLastWindowClosed(false);
     QFont::insertSubstitutions(QStringLiteral("Segoe UI"),
                                {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
 
-    mirovex::MirrorController controller;
-    mirovex::TMainForm toolbar(controller);
-    mirovex::TrayMenu tray(controller, toolbar);
-    toolbar.setTrayHintSink([&tray](const QString& hint) { tray.setHint(hint); });
-    // Without a tray the toolbar is the way in, whatever the setting says.
-    const mirovex::SettingsFile file(mirovex::settings::mainFilePath());
-    if (file.read(mirovex::settings::key::toolBarAutoStart) || !tray.hasTray())
-        toolbar.show();
-
-    QObject::connect(&tray, &mirovex::TrayMenu::quitRequested, &app, [&] {
-        controller.session().stop();
-        toolbar.saveAllSettings();
-        toolbar.writePosition();
+    auto splash = std::make_unique<mirovex::TSplashScreen>();
+    splash->show();
+    splash->repaint();
+    mirovex::StartController start(lock.held() ? &lock : nullptr, splash.get());
+    splash.reset();
+    start.showShell();
+    QObject::connect(&start, &mirovex::StartController::exitRequested, &app, [] {
         // exit(), not quit(): quit() first asks every window to close, and
         // the target window's close only puts it away.
         QApplication::exit(0);
+    });
+    QTimer::singleShot(0, &start, [&] {
+        if (qEnvironmentVariableIsSet("MIROVEX_TIMING"))
+            std::fprintf(stderr, "Mirovex: start-up work %lld ms\n", static_cast<long long>(sinceEntry.elapsed()));
+        start.firstActivation();
     });
     return app.exec();
 }

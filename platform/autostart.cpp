@@ -63,6 +63,7 @@ bool turnStartWithSystemOn(const QString& executable)
                                         "Name=Mirovex\n"
                                         "Comment=Show the desktop on a second display\n"
                                         "Exec=%1\n"
+                                        "Icon=mirovex\n"
                                         "Terminal=false\n"
                                         "X-GNOME-Autostart-enabled=true\n")
                              .arg(exec);

@@ -53,6 +53,9 @@ inline constexpr IntKey mainFormX{kOptions, "mainFormX", 300};
 inline constexpr IntKey mainFormY{kOptions, "mainFormY", 600};
 inline constexpr BoolKey toolBarAutoStart{kOptions, "ToolBarAutoStart", true};
 inline constexpr BoolKey monitorAutoStart{kOptions, "MonitorAutoStart", false};
+// Whether the start-up notice about a limited desktop (Wayland, no
+// compositor, no tray) is shown; "Don't show me again." clears it.
+inline constexpr BoolKey envNotice{kOptions, "EnvNotice", true};
 inline constexpr IntKey autoStartMirror{kOptions, "AutoStartMirror", 0, 0, 5};
 // Display indices are checked against the display list where they are used:
 // one outside it, negative included, means display 0, not the default.

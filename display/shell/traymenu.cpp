@@ -29,6 +29,7 @@ TrayMenu::TrayMenu(MirrorController& controller, QWidget& toolbar)
     });
     connect(menu_.get(), &QMenu::aboutToShow, this, [this, showBar] { showBar->setChecked(toolbar_.isVisible()); });
     menu_->addAction(QStringLiteral("Copy Displayed To Clipboard"), this, [this] { controller_.copyDisplayedToClipboard(); });
+    menu_->addAction(QStringLiteral("Reset All Settings"), this, &TrayMenu::resetRequested);
     menu_->addSeparator();
     menu_->addAction(QStringLiteral("Quit"), this, &TrayMenu::quitRequested);
     style::applyFlatMenuStyle(menu_.get());
@@ -42,7 +43,6 @@ TrayMenu::TrayMenu(MirrorController& controller, QWidget& toolbar)
             if (r == QSystemTrayIcon::Trigger)
                 popUp();
         });
-        tray_->show();
     } else {
         fallback_ = std::make_unique<QWidget>(nullptr, Qt::Window | Qt::WindowStaysOnTopHint);
         fallback_->setWindowTitle(QStringLiteral("Mirovex"));
@@ -51,8 +51,15 @@ TrayMenu::TrayMenu(MirrorController& controller, QWidget& toolbar)
         auto* button = new QPushButton(QStringLiteral("Mirovex"));
         button->setMenu(menu_.get());
         row->addWidget(button);
-        fallback_->show();
     }
+}
+
+void TrayMenu::show()
+{
+    if (tray_)
+        tray_->show();
+    else
+        fallback_->show();
 }
 
 TrayMenu::~TrayMenu() = default;

@@ -1,5 +1,6 @@
 // The tray icon and its menu, for what the toolbar does not offer: showing
-// the toolbar again, copying the target's picture, quitting. Where the
+// the toolbar again, copying the target's picture, resetting the settings,
+// quitting. Where the
 // desktop has no tray, a small window carries the same menu, so the program
 // is never out of reach.
 #pragma once
@@ -25,12 +26,15 @@ public:
 
     QMenu* menu() const { return menu_.get(); }
     bool hasTray() const { return tray_ != nullptr; }
+    // The icon in the tray, or the small window where there is none.
+    void show();
     // The icon's hint (several lines allowed).
     void setHint(const QString& hint);
     QString hint() const;
 
 signals:
     void quitRequested();
+    void resetRequested();
 
 private:
     void popUp();

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The display program as a presenter starts it: without a display it says
-# so and exits; on a desktop with a tray it shows its toolbar and tray icon,
+# so and exits; on a desktop with a tray it shows the first-start hints, its
+# toolbar and tray icon,
 # the toolbar's Quick Show menu chooses Desktop, which shows the primary
 # display on the second one, and the tray menu's Quit ends it and writes the
 # settings.
@@ -34,6 +35,26 @@ menu_open() { local i w; i=$(icon)
             xwininfo -id "$w" | grep -q 'Override Redirect State: yes' && return 0
     done
     return 1; }
+
+# A first start: the display hint, then (no compositor here) the notice of
+# what the desktop limits. "Don't show me again." on the first is stored.
+dialog() { local w; for w in $(xdotool search --onlyvisible --name '^Mirovex$' 2>/dev/null); do
+    [[ $(xdotool getwindowgeometry "$w" 2>/dev/null) == *"Geometry: 590x$1"* ]] && { echo "$w"; return; }; done; }
+has_hint() { [[ -n $(dialog 265) ]]; }
+wait_until 10 has_hint || fail "no display hint at the first start"
+# From OK to "Don't show me again.", tick it, and Return presses OK.
+xdotool windowactivate --sync "$(dialog 265)" key Tab space Return
+wait_until 5 grep -q '^Display Options=1' "$XDG_DATA_HOME/Mirovex/MirovexA.cfg" ||
+    fail "the display hint's answer was not stored"
+notice() { local w; for w in $(xdotool search --onlyvisible --name '^Mirovex$' 2>/dev/null); do
+    local g; g=$(xdotool getwindowgeometry "$w" 2>/dev/null)
+    [[ $g == *"Geometry: 590x"* && $g != *"590x265"* ]] && { echo "$w"; return; }; done; }
+has_notice() { [[ -n $(notice) ]]; }
+wait_until 5 has_notice || fail "no notice of the missing compositor"
+xdotool windowactivate --sync "$(notice)" key Return
+wait_until 5 bash -c '! [[ -n $(xdotool search --onlyvisible --name "^Mirovex$" 2>/dev/null | while read w; do xdotool getwindowgeometry "$w" | grep -q "Geometry: 590x" && echo "$w"; done) ]]' ||
+    fail "the notice did not close"
+grep -q '^EnvNotice=1' "$XDG_DATA_HOME/Mirovex/MirovexA.cfg" || fail "the notice's answer was not stored"
 
 # The toolbar, at its place for a new settings folder.
 toolbar() { local w; for w in $(xdotool search --onlyvisible --name '^Mirovex$' 2>/dev/null); do

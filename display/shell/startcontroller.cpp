@@ -1,0 +1,241 @@
+#include "startcontroller.h"
+
+#include "autostart.h"
+#include "desktopstate.h"
+#include "mainform.h"
+#include "mirovexsettings.h"
+#include "mirrorcontroller.h"
+#include "monitors.h"
+#include "reset.h"
+#include "settings/settingsfolder.h"
+#include "singleinstance.h"
+#include "splash.h"
+#include "termination.h"
+#include "toolbarlogic.h"
+#include "traymenu.h"
+#include "ui/dialogs.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QScreen>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace mirovex {
+
+namespace {
+// The auto-start choices as "AutoStartMirror" stores them.
+enum AutoStart { None = 0, Desktop = 1, PartOfDesktop = 2, Clipboard = 3, Slideshow = 4, Fokus = 5 };
+} // namespace
+
+hints::Environment currentEnvironment(bool trayAvailable)
+{
+    hints::Environment env;
+    env.wayland = qgetenv("XDG_SESSION_TYPE") == "wayland" || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    env.compositor = platform::compositorRunning();
+    env.tray = trayAvailable;
+    return env;
+}
+
+StartController::StartController(platform::SingleInstance* lock, TSplashScreen* splash) : lock_(lock), splash_(splash)
+{
+    settingsFolder(); // made before anything reads or writes in it
+    mirror_ = std::make_unique<MirrorController>();
+    toolbar_ = std::make_unique<TMainForm>(*mirror_);
+    progress(2);
+    progress(4); // the target window came with the mirror
+    tray_ = std::make_unique<TrayMenu>(*mirror_, *toolbar_);
+    toolbar_->setTrayHintSink([this](const QString& hint) { tray_->setHint(hint); });
+    progress(TSplashScreen::kSteps + 3);
+
+    if (lock_)
+        lock_->publishWindow(std::uint32_t(toolbar_->winId()));
+    raiseWatch_ = platform::watchRaiseRequests([this] { comeForward(); });
+
+    connect(tray_.get(), &TrayMenu::quitRequested, this, &StartController::exitOrderly);
+    connect(tray_.get(), &TrayMenu::resetRequested, this, &StartController::resetAllSettings);
+    termination_ = new platform::TerminationWatch(this);
+    connect(termination_, &platform::TerminationWatch::terminationRequested, this, &StartController::exitOrderly);
+
+    // Displays that come and go move the target window; a list read before
+    // the change is never used after it.
+    for (const auto signal : {&QGuiApplication::screenAdded, &QGuiApplication::screenRemoved})
+        connect(qGuiApp, signal, this, &StartController::screensChanged);
+    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, &StartController::screensChanged);
+
+    env_ = currentEnvironment(tray_->hasTray());
+    if (const QString line = hints::environmentLogLine(env_); !line.isEmpty())
+        std::fprintf(stderr, "%s\n", qPrintable(line));
+}
+
+StartController::~StartController() = default;
+
+void StartController::progress(int step)
+{
+    if (splash_)
+        splash_->setProgress(step);
+}
+
+void StartController::showShell()
+{
+    tray_->show();
+    const SettingsFile file(settings::mainFilePath());
+    // Without a tray the toolbar is the way in, whatever the setting says.
+    if (file.read(settings::key::toolBarAutoStart) || !tray_->hasTray())
+        toolbar_->show();
+}
+
+void StartController::firstActivation()
+{
+    if (activated_)
+        return;
+    activated_ = true;
+    const SettingsFile file(settings::mainFilePath());
+    // From the second start on "SelectMonitor" exists. The stored or default
+    // index is written, not one corrected for today's displays, so that a
+    // projector plugged in later becomes the target.
+    if (file.read(settings::key::prvizagonMonitorja)) {
+        SettingsEdit(settings::mainFilePath())
+            .set(settings::key::selectMonitor, file.read(settings::key::selectMonitor))
+            .set(settings::key::prvizagonMonitorja, false)
+            .commit();
+    }
+    if (file.read(settings::key::monitorAutoStart) && !mirror_->target().isVisible())
+        mirror_->showTargetOnStoredDisplay();
+    autoStart(file.read(settings::key::autoStartMirror));
+    // The hints wait for the event loop: they never hold up the windows.
+    QTimer::singleShot(0, this, &StartController::showStartHints);
+}
+
+void StartController::autoStart(int choice)
+{
+    switch (choice) {
+    case Desktop:
+        mirror_->showTargetOnStoredDisplay();
+        mirror_->chooseDesktop();
+        // Start, not toggle: with auto run on, choosing has started already.
+        mirror_->session().start();
+        break;
+    case PartOfDesktop:
+    case Clipboard:
+    case Slideshow:
+    case Fokus:
+        // Sources still to come: the choice is kept and nothing starts.
+        std::fprintf(stderr, "Mirovex: the start-up source %d is not available yet; nothing is shown.\n", choice);
+        break;
+    default:
+        break;
+    }
+}
+
+void StartController::showStartHints()
+{
+    const QString path = settings::mainFilePath();
+    if (!SettingsFile(path).read(settings::key::displayOptions)) {
+        bool dontShow = false;
+        if (hints::showWithDontShowAgain(hints::displayHintText(), QSize(590, 265), QPoint(460, 200), dontShow))
+            writeSetting(path, settings::key::displayOptions, dontShow);
+    }
+    const QStringList limits = hints::environmentLimits(env_);
+    if (!limits.isEmpty() && SettingsFile(path).read(settings::key::envNotice)) {
+        bool dontShow = false;
+        const QString text = QStringLiteral("Some features of Mirovex are limited on this desktop:\n\n") +
+                             limits.join(QStringLiteral("\n\n"));
+        if (hints::showWithDontShowAgain(text, QSize(590, 0), QPoint(460, 0), dontShow))
+            writeSetting(path, settings::key::envNotice, !dontShow);
+    }
+}
+
+void StartController::comeForward()
+{
+    toolbar_->show();
+    toolbar_->setOpacity(255);
+    toolbar_->raise();
+    toolbar_->activateWindow();
+}
+
+void StartController::placeTarget()
+{
+    if (mirror_->target().isVisible())
+        mirror_->showTargetOnStoredDisplay();
+}
+
+void StartController::screensChanged()
+{
+    // Qt finishes moving its windows off a removed screen first.
+    QTimer::singleShot(0, this, [this] {
+        placeTarget();
+        QList<QRect> displays;
+        for (const platform::Monitor& m : platform::monitors())
+            displays.append(m.frame);
+        const QPoint at = platform::desktopFrame().fromRoot(toolbar_->pos());
+        const QPoint kept = toolbar::restoredPosition(at, toolbar_->size(), displays);
+        if (kept != at)
+            toolbar_->move(platform::desktopFrame().toRoot(kept));
+    });
+}
+
+void StartController::exitOrderly()
+{
+    if (exiting_)
+        return;
+    exiting_ = true;
+    mirror_->session().stop();
+    toolbar_->saveAllSettings();
+    toolbar_->writePosition();
+    ++saves_;
+    emit exitRequested();
+}
+
+void StartController::resetAllSettings()
+{
+    ui::Message question;
+    question.text = QStringLiteral("All settings will be reset to defaults. Do you want to continue?");
+    question.icon = QMessageBox::Warning;
+    question.buttons = QMessageBox::Yes | QMessageBox::No;
+    question.defaultButton = QMessageBox::No;
+    question.beep = true;
+    if (ui::ask(question) != QMessageBox::Yes)
+        return;
+    if (!settings::resetAllSettings(settingsFolder())) {
+        ui::Message failed;
+        failed.text = QStringLiteral("Some settings could not be reset: files in %1 could not be deleted.")
+                          .arg(QDir::toNativeSeparators(settingsFolder()));
+        failed.icon = QMessageBox::Warning;
+        failed.beep = true;
+        ui::ask(failed);
+    }
+    ui::Message restart;
+    restart.text = QStringLiteral("You must restart Mirovex to apply those settings.");
+    restart.buttons = QMessageBox::Yes | QMessageBox::No;
+    if (ui::ask(restart) != QMessageBox::Yes) {
+        platform::turnStartWithSystemOff();
+        return;
+    }
+    // The fresh copy must find the lock free, and this one must not write
+    // the old settings back on its way out.
+    const bool hadLock = lock_ && lock_->held();
+    if (lock_)
+        lock_->release();
+    const auto start = starter_ ? starter_ : [] {
+        return QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
+    };
+    if (start()) {
+        exiting_ = true;
+        emit exitRequested();
+        return;
+    }
+    if (hadLock)
+        lock_->reacquire();
+    ui::Message failed;
+    failed.text = QStringLiteral("Mirovex could not be started again. The settings are reset; start Mirovex "
+                                 "again yourself to use them.");
+    failed.icon = QMessageBox::Warning;
+    failed.beep = true;
+    ui::ask(failed);
+}
+
+} // namespace mirovex

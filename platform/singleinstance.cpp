@@ -1,0 +1,183 @@
+#include "singleinstance.h"
+
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QGuiApplication>
+#include <QDir>
+#include <QThread>
+
+#include <xcb/xcb.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace mirovex::platform {
+
+namespace {
+bool privateFolderOfOurs(const QByteArray& path)
+{
+    struct stat st{};
+    return ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+           (st.st_mode & 077) == 0;
+}
+} // namespace
+
+QString runtimeFolder(const QString& program)
+{
+    const QByteArray xdg = qgetenv("XDG_RUNTIME_DIR");
+    if (!xdg.isEmpty() && xdg.startsWith('/') && privateFolderOfOurs(xdg))
+        return QString::fromLocal8Bit(xdg);
+    const QByteArray own = QStringLiteral("/tmp/%1-%2").arg(program).arg(::getuid()).toLocal8Bit();
+    if (::mkdir(own.constData(), 0700) != 0 && errno != EEXIST)
+        return {};
+    // Someone else's folder, a link or one others can write to is no place
+    // for our lock.
+    return privateFolderOfOurs(own) ? QString::fromLocal8Bit(own) : QString();
+}
+
+QString lockFilePath(const QString& folder, const QString& program, const QString& executable, const QString& display)
+{
+    QString server = display;
+    const int colon = server.lastIndexOf(QLatin1Char(':'));
+    const int dot = server.lastIndexOf(QLatin1Char('.'));
+    if (colon >= 0 && dot > colon)
+        server.truncate(dot);
+    const QByteArray key = (executable + QLatin1Char('\n') + server).toUtf8();
+    const QString hash = QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(16));
+    return QDir(folder).filePath(QStringLiteral("%1-%2.lock").arg(program, hash));
+}
+
+SingleInstance::Outcome SingleInstance::acquire(const QString& path)
+{
+    release();
+    path_ = path;
+    const QByteArray p = QFile::encodeName(path);
+    const int fd = ::open(p.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return Outcome::NoLock;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool busy = errno == EWOULDBLOCK;
+        ::close(fd);
+        return busy ? Outcome::AlreadyRunning : Outcome::NoLock;
+    }
+    fd_ = fd;
+    // What an earlier copy published is stale now; if it cannot be cleared,
+    // a later copy only raises a window that is gone.
+    [[maybe_unused]] const int cleared = ::ftruncate(fd_, 0);
+    return Outcome::First;
+}
+
+bool SingleInstance::publishWindow(std::uint32_t window)
+{
+    if (fd_ < 0)
+        return false;
+    const QByteArray text = QByteArray::number(window) + '\n';
+    return ::ftruncate(fd_, 0) == 0 && ::pwrite(fd_, text.constData(), size_t(text.size()), 0) == text.size();
+}
+
+void SingleInstance::release()
+{
+    if (fd_ >= 0) {
+        ::close(fd_); // closing drops the flock
+        fd_ = -1;
+    }
+}
+
+std::optional<std::uint32_t> SingleInstance::publishedWindow(const QString& path, int waitMs)
+{
+    const QByteArray p = QFile::encodeName(path);
+    for (int waited = 0;; waited += 50) {
+        const int fd = ::open(p.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd >= 0) {
+            char buf[32] = {};
+            const ssize_t n = ::read(fd, buf, sizeof buf - 1);
+            ::close(fd);
+            bool ok = false;
+            const uint id = n > 0 ? QByteArray(buf, int(n)).trimmed().toUInt(&ok) : 0;
+            if (ok && id != 0)
+                return id;
+        }
+        if (waited >= waitMs)
+            return std::nullopt;
+        QThread::msleep(50);
+    }
+}
+
+bool sendRaiseRequest(std::uint32_t window)
+{
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c)) {
+        xcb_disconnect(c);
+        return false;
+    }
+    auto* a = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(kRaiseRequestAtom)), kRaiseRequestAtom),
+                                    nullptr);
+    bool ok = false;
+    if (a) {
+        xcb_client_message_event_t ev{};
+        ev.response_type = XCB_CLIENT_MESSAGE;
+        ev.format = 32;
+        ev.window = window;
+        ev.type = a->atom;
+        std::free(a);
+        // A window id that no longer exists is an error, not a crash.
+        ok = !xcb_request_check(c, xcb_send_event_checked(c, 0, window, XCB_EVENT_MASK_NO_EVENT,
+                                                          reinterpret_cast<const char*>(&ev)));
+    }
+    xcb_disconnect(c);
+    return ok;
+}
+
+namespace {
+class RaiseFilter : public QAbstractNativeEventFilter, public RaiseRequestWatch {
+public:
+    RaiseFilter(xcb_atom_t type, std::function<void()> onRaise) : type_(type), onRaise_(std::move(onRaise))
+    {
+        qGuiApp->installNativeEventFilter(this);
+    }
+    ~RaiseFilter() override
+    {
+        if (qGuiApp)
+            qGuiApp->removeNativeEventFilter(this);
+    }
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
+    {
+        if (eventType != "xcb_generic_event_t")
+            return false;
+        const auto* e = static_cast<const xcb_generic_event_t*>(message);
+        if ((e->response_type & 0x7f) != XCB_CLIENT_MESSAGE)
+            return false;
+        if (reinterpret_cast<const xcb_client_message_event_t*>(e)->type != type_)
+            return false;
+        onRaise_();
+        return true;
+    }
+
+private:
+    xcb_atom_t type_;
+    std::function<void()> onRaise_;
+};
+} // namespace
+
+std::unique_ptr<RaiseRequestWatch> watchRaiseRequests(std::function<void()> onRaise)
+{
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11)
+        return nullptr;
+    xcb_connection_t* c = x11->connection();
+    auto* a = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(kRaiseRequestAtom)), kRaiseRequestAtom),
+                                    nullptr);
+    if (!a)
+        return nullptr;
+    const xcb_atom_t type = a->atom;
+    std::free(a);
+    return std::make_unique<RaiseFilter>(type, std::move(onRaise));
+}
+
+} // namespace mirovex::platform
