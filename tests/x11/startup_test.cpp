@@ -13,6 +13,7 @@
 #include "settings/settingsfolder.h"
 #include "singleinstance.h"
 #include "splash.h"
+#include "traymenu.h"
 #include "ui/dialogs.h"
 
 #include <QApplication>
@@ -82,6 +83,7 @@ private slots:
     void displaysComingAndGoingMoveTheTarget();
     void terminationSavesOnce();
     void splashCountsTheWindows();
+    void withoutATrayTheToolbarIsAlwaysShown();
     void resetRestartsWithoutWritingTheOldSettingsBack();
     void resetDeclinedOrNotRestarted();
     void resetWhoseRestartFailsKeepsRunning();
@@ -308,6 +310,18 @@ void StartupTest::terminationSavesOnce()
     const SettingsFile file(settings::mainFilePath());
     QCOMPARE(file.raw("VelikostMain", "Levo").value_or(QString()), QStringLiteral("300"));
     QCOMPARE(file.raw("Options", "samozagon").value_or(QString()), QStringLiteral("1"));
+}
+
+void StartupTest::withoutATrayTheToolbarIsAlwaysShown()
+{
+    write({{"ToolBarAutoStart", QStringLiteral("0")}});
+    m_start = std::make_unique<StartController>(nullptr, nullptr);
+    m_start->showShell();
+    const bool tray = qEnvironmentVariable("VDESK_TRAY") == QLatin1String("1");
+    QCOMPARE(m_start->tray().hasTray(), tray);
+    QCOMPARE(m_start->environment().tray, tray);
+    // With a tray the setting holds; without one the toolbar is the way in.
+    QCOMPARE(m_start->toolbar().isVisible(), !tray);
 }
 
 void StartupTest::splashCountsTheWindows()
