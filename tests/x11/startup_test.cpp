@@ -90,6 +90,9 @@ private slots:
 
 private:
     void write(const QList<std::pair<const char*, QString>>& values);
+    // A fresh start on `env`, up to its first activation; the dialogs it
+    // shows are counted from here.
+    void activate(const hints::Environment& env);
 
     QList<platform::Monitor> m_monitors;
     std::unique_ptr<StartController> m_start;
@@ -135,6 +138,15 @@ void StartupTest::write(const QList<std::pair<const char*, QString>>& values)
     for (const auto& [key, value] : values)
         e.setString("Options", key, value);
     QVERIFY(e.commit());
+}
+
+void StartupTest::activate(const hints::Environment& env)
+{
+    m_start.reset();
+    m_dialogs.clear();
+    m_start = std::make_unique<StartController>(nullptr, nullptr);
+    m_start->setEnvironment(env);
+    m_start->firstActivation();
 }
 
 void StartupTest::autoStartDesktopPlacesTheTargetAndRuns_data()
@@ -209,16 +221,10 @@ void StartupTest::firstStartWritesTheDisplayAndShowsTheHint()
 void StartupTest::hintNotShownAgainWhenAsked()
 {
     m_tickDontShow = true;
-    m_start = std::make_unique<StartController>(nullptr, nullptr);
-    m_start->setEnvironment({});
-    m_start->firstActivation();
+    activate({});
     QVERIFY(waitUntil([&] { return m_dialogs.size() == 1; }, 3000));
     QCOMPARE(SettingsFile(settings::mainFilePath()).read(settings::key::displayOptions), true);
-    m_start.reset();
-    m_dialogs.clear();
-    m_start = std::make_unique<StartController>(nullptr, nullptr);
-    m_start->setEnvironment({});
-    m_start->firstActivation();
+    activate({});
     QTest::qWait(200);
     QVERIFY(m_dialogs.isEmpty());
 }
@@ -235,27 +241,16 @@ void StartupTest::limitedDesktopIsNamedOnce()
         {{false, true, false}, "no notification area"},
     };
     for (const auto& c : cases) {
-        m_dialogs.clear();
-        m_start = std::make_unique<StartController>(nullptr, nullptr);
-        m_start->setEnvironment(c.env);
-        m_start->firstActivation();
+        activate(c.env);
         QVERIFY(waitUntil([&] { return m_dialogs.size() == 1; }, 3000));
         QVERIFY2(m_dialogs.first().contains(QLatin1String(c.says)), qPrintable(m_dialogs.first()));
-        m_start.reset();
     }
     // "Don't show me again." is kept.
     m_tickDontShow = true;
-    m_dialogs.clear();
-    m_start = std::make_unique<StartController>(nullptr, nullptr);
-    m_start->setEnvironment({false, false, false});
-    m_start->firstActivation();
+    activate({false, false, false});
     QVERIFY(waitUntil([&] { return m_dialogs.size() == 1; }, 3000));
     QCOMPARE(SettingsFile(settings::mainFilePath()).read(settings::key::envNotice), false);
-    m_start.reset();
-    m_dialogs.clear();
-    m_start = std::make_unique<StartController>(nullptr, nullptr);
-    m_start->setEnvironment({false, false, false});
-    m_start->firstActivation();
+    activate({false, false, false});
     QTest::qWait(200);
     QVERIFY(m_dialogs.isEmpty());
     // A desktop that limits nothing says nothing.
