@@ -27,7 +27,7 @@ public:
 
     // Source commands, as the menus call them.
     void chooseDesktop();
-    void chooseArea(const QRect& area) { session_.chooseArea(area); }
+    void chooseArea(const QRect& area, int trayHint = 2) { session_.chooseArea(area, trayHint); }
 
     // "Invert Image": live, and stored at once.
     void setInvert(bool on);
@@ -56,6 +56,8 @@ public:
 
 signals:
     void runningChanged(bool running);
+    // The source or the mirrored rectangle changed.
+    void sourceChanged();
     // Run was asked for with no source chosen.
     void sourcesWanted();
     // Capture stopped working for good; the message says why.
@@ -70,6 +72,7 @@ private:
     void raiseTarget() override;
     void offerSources() override;
     void onRunningChanged(bool running) override;
+    void onSourceChanged() override { emit sourceChanged(); }
     // Full screen, or a framed window of 1/divisor of the primary display.
     void toggleFullScreenAgainst(int divisor, bool atPrimaryCorner);
     bool eventFilter(QObject* watched, QEvent* event) override;

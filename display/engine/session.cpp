@@ -65,6 +65,7 @@ void Session::stopProjection()
     source_ = SourceKind::None;
     oneShot_ = false;
     trayHint_ = 0;
+    host_.onSourceChanged();
     host_.showView(TargetView::Idle);
     if (running_) {
         running_ = false;
@@ -84,6 +85,7 @@ void Session::chooseRect(const QRect& rect, int trayHint)
     source_ = SourceKind::Desktop;
     trayHint_ = trayHint;
     mirror_ = rect;
+    host_.onSourceChanged();
     host_.clearDrawing();
     if (!host_.targetVisible())
         host_.showTarget();
@@ -92,7 +94,7 @@ void Session::chooseRect(const QRect& rect, int trayHint)
 }
 
 void Session::chooseDesktop(const QRect& sourceDisplay) { chooseRect(sourceDisplay, 1); }
-void Session::chooseArea(const QRect& area) { chooseRect(area, 2); }
+void Session::chooseArea(const QRect& area, int trayHint) { chooseRect(area, trayHint); }
 
 void Session::frameDone()
 {

@@ -36,6 +36,8 @@ public:
     virtual void offerSources() = 0;
     // The running flag changed (run/stop captions and pictures follow it).
     virtual void onRunningChanged(bool running) = 0;
+    // What is presented changed: the source, or the mirrored rectangle.
+    virtual void onSourceChanged() {}
 };
 
 class Session {
@@ -74,8 +76,9 @@ public:
 
     // The source command "Desktop": the source display's rectangle.
     void chooseDesktop(const QRect& sourceDisplay);
-    // A rectangle of the desktop (a selected area).
-    void chooseArea(const QRect& area);
+    // A rectangle of the desktop: a newly selected area (tray hint 2) or the
+    // previously selected one (110).
+    void chooseArea(const QRect& area, int trayHint = 2);
 
     // Called by the frame loop after each frame it completed or gave up on:
     // a pending single frame is done, and the timer stops when not running.

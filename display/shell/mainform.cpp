@@ -1,5 +1,6 @@
 #include "mainform.h"
 
+#include "areaselection.h"
 #include "desktopstate.h"
 #include "mirovexsettings.h"
 #include "mirrorcontroller.h"
@@ -204,6 +205,25 @@ void TMainForm::buildOptionsMenu()
     popupMenu2_->addAction(QStringLiteral("Stop Projection"), this, [this] { controller_.session().stopProjection(); });
     popupMenu2_->addAction(QStringLiteral("Stop All"), this, [this] { controller_.session().stopAll(); });
     style::applyFlatMenuStyle(popupMenu2_);
+}
+
+void TMainForm::setAreaSelection(AreaSelection& area)
+{
+    const struct {
+        const char* caption;
+        void (AreaSelection::*command)();
+    } items[] = {
+        {"Select Desktop Area", &AreaSelection::selectDesktopArea},
+        {"Previously Selected Desktop Area", &AreaSelection::previouslySelected},
+        {"Mark Selected Area", &AreaSelection::toggleMarkSelected},
+        {"Blur Unselected Area", &AreaSelection::toggleBlurUnselected},
+    };
+    for (const auto& item : items) {
+        QAction* a = action(QLatin1String(item.caption));
+        a->setEnabled(true);
+        // Queued: the selection is modal, and the menu must be gone first.
+        connect(a, &QAction::triggered, &area, item.command, Qt::QueuedConnection);
+    }
 }
 
 QAction* TMainForm::action(const QString& caption) const

@@ -19,6 +19,7 @@ class QToolButton;
 
 namespace mirovex {
 
+class AreaSelection;
 class MirrorController;
 
 class TMainForm : public QWidget {
@@ -35,6 +36,9 @@ public:
     QMenu* optionsMenu() const { return popupMenu2_; }
     // A menu item by its caption, in either menu or their submenus.
     QAction* action(const QString& caption) const;
+
+    // The desktop-area commands and the marking switches come alive.
+    void setAreaSelection(AreaSelection& area);
 
     bool showSendButton() const { return showSend_; }
     void setShowSendButton(bool on);

@@ -1,5 +1,6 @@
 #include "startcontroller.h"
 
+#include "areaselection.h"
 #include "autostart.h"
 #include "desktopstate.h"
 #include "mainform.h"
@@ -47,6 +48,17 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
     toolbar_ = std::make_unique<TMainForm>(*mirror_);
     progress(2);
     progress(4); // the target window came with the mirror
+    area_ = std::make_unique<AreaSelection>(*mirror_);
+    area_->setShellHider([this, shown = false](bool hide) mutable {
+        if (hide) {
+            shown = toolbar_->isVisible();
+            toolbar_->hide();
+        } else if (shown) {
+            toolbar_->show();
+        }
+    });
+    toolbar_->setAreaSelection(*area_);
+    progress(6);
     tray_ = std::make_unique<TrayMenu>(*mirror_, *toolbar_);
     toolbar_->setTrayHintSink([this](const QString& hint) { tray_->setHint(hint); });
     progress(TSplashScreen::kSteps + 3);
@@ -120,6 +132,10 @@ void StartController::autoStart(int choice)
         mirror_->session().start();
         break;
     case PartOfDesktop:
+        mirror_->showTargetOnStoredDisplay();
+        area_->previouslySelected();
+        mirror_->session().start();
+        break;
     case Clipboard:
     case Slideshow:
     case Fokus:

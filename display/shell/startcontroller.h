@@ -20,6 +20,7 @@ class SingleInstance;
 class TerminationWatch;
 } // namespace platform
 
+class AreaSelection;
 class MirrorController;
 class TMainForm;
 class TrayMenu;
@@ -36,6 +37,7 @@ public:
     MirrorController& mirror() { return *mirror_; }
     TMainForm& toolbar() { return *toolbar_; }
     TrayMenu& tray() { return *tray_; }
+    AreaSelection& area() { return *area_; }
 
     // After the splash: the tray icon and, as the settings say (always
     // without a tray), the toolbar.
@@ -78,6 +80,7 @@ private:
     TSplashScreen* splash_;
     std::unique_ptr<MirrorController> mirror_;
     std::unique_ptr<TMainForm> toolbar_;
+    std::unique_ptr<AreaSelection> area_;
     std::unique_ptr<TrayMenu> tray_;
     platform::TerminationWatch* termination_ = nullptr;
     std::unique_ptr<platform::RaiseRequestWatch> raiseWatch_;

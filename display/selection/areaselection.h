@@ -1,0 +1,69 @@
+// The desktop-area source: "Select Desktop Area", "Previously Selected
+// Desktop Area", the marking mode and the marking shown while an area is
+// presented.
+#pragma once
+
+#include "areageometry.h"
+#include "markingoverlay.h"
+
+#include <QObject>
+
+#include <functional>
+#include <optional>
+
+namespace mirovex {
+
+class MirrorController;
+
+class AreaSelection : public QObject {
+    Q_OBJECT
+public:
+    explicit AreaSelection(MirrorController& mirror);
+
+    // Hides (true) and brings back (false) the program's own windows around
+    // a selection, so they neither cover the desktop nor show in its picture.
+    void setShellHider(std::function<void(bool)> hide) { hideShell_ = std::move(hide); }
+
+    // Lets the presenter drag an area and presents it. Cancelling leaves
+    // everything as it was. Refused while a selection or dialog is open.
+    // The layer comes up once our own windows have left the screen;
+    // selectionFinished() follows either way.
+    void selectDesktopArea();
+    // Presents the stored area.
+    void previouslySelected();
+    bool selecting() const { return selecting_; }
+
+    // The last selection, in the programs' frame.
+    std::optional<QRect> lastSelection() const { return last_; }
+
+    area::MarkMode markMode() const { return mode_; }
+    // "Mark Selected Area" and "Blur Unselected Area": each switches its
+    // mode on, or marking off when it is the mode already. Stored at once.
+    void toggleMarkSelected();
+    void toggleBlurUnselected();
+
+    MarkingOverlay& marking() { return marking_; }
+    // Whether the marking darkens with a compositor's help; the real desktop
+    // by default.
+    void setCompositorProbe(std::function<bool()> probe) { compositor_ = std::move(probe); }
+
+signals:
+    void selectionFinished(bool chosen);
+
+private:
+    void finishSelection(bool wasRunning);
+    std::optional<QRect> runSelection();
+    void setMode(area::MarkMode mode);
+    void updateMarking();
+    QRect desktopFrame() const;
+
+    MirrorController& mirror_;
+    MarkingOverlay marking_;
+    std::function<void(bool)> hideShell_;
+    std::function<bool()> compositor_;
+    area::MarkMode mode_ = area::MarkMode::Dim;
+    bool selecting_ = false;
+    std::optional<QRect> last_;
+};
+
+} // namespace mirovex
