@@ -67,6 +67,20 @@ void FrameLoop::tick()
         return;
     }
 
+    if (source == SourceKind::WindowArea && windowLook_) {
+        const WindowLook look = windowLook_();
+        if (look.state == WindowLook::State::Gone) {
+            // The window closed: nothing is left to present.
+            session_.stopProjection();
+            return;
+        }
+        if (look.state == WindowLook::State::Minimized) {
+            session_.frameDone();
+            return;
+        }
+        session_.followWindow(look.frame);
+    }
+
     QRect rect = session_.mirrorRect();
     // Nothing to show: the last picture stays and a pending single frame
     // waits for a rectangle it can show.

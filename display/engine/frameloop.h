@@ -43,6 +43,15 @@ public:
     // Source none: the owner shows the idle panel.
     void setOnIdle(std::function<void()> f) { onIdle_ = std::move(f); }
 
+    // The followed window of a window area, looked at on each tick: where
+    // its frame is now (programs' frame), that it is minimised (the last
+    // picture stays), or that it is gone (the projection stops).
+    struct WindowLook {
+        enum class State { Shown, Minimized, Gone } state = State::Gone;
+        QRect frame;
+    };
+    void setWindowLook(std::function<WindowLook()> look) { windowLook_ = std::move(look); }
+
     // One tick, also callable directly (tests, benchmarks).
     void tick();
 
@@ -64,6 +73,7 @@ private:
     std::function<bool()> targetVisible_;
     std::function<void(const QString&)> onFatal_;
     std::function<void()> onIdle_;
+    std::function<WindowLook()> windowLook_;
 
     QImage empty_;
     const QImage* frame_ = &empty_;

@@ -25,6 +25,18 @@ MirrorController::MirrorController()
     target_->installEventFilter(this);
     loop_->setTargetVisible([this] { return target_->isVisible(); });
     loop_->setOnIdle([this] { target_->setView(TargetView::Idle); });
+    loop_->setWindowLook([this] {
+        FrameLoop::WindowLook out;
+        if (!tracker_ || tracker_->window() != session_.window())
+            return out;
+        const platform::WindowTracker::Look look = tracker_->look();
+        using S = platform::WindowTracker::State;
+        out.state = look.state == S::Shown       ? FrameLoop::WindowLook::State::Shown
+                    : look.state == S::Minimized ? FrameLoop::WindowLook::State::Minimized
+                                                 : FrameLoop::WindowLook::State::Gone;
+        out.frame = platform::desktopFrame().fromRoot(look.frame);
+        return out;
+    });
     loop_->setOnFatal([this](const QString& why) {
         // Capture is gone for good (the display closed): a frozen picture
         // would pretend to be live.
@@ -88,6 +100,22 @@ bool MirrorController::copyDisplayedToClipboard()
     if (picture.isNull())
         return false;
     QGuiApplication::clipboard()->setImage(picture);
+    return true;
+}
+
+bool MirrorController::chooseWindow(std::uint32_t window)
+{
+    auto tracker = std::make_unique<platform::WindowTracker>(window);
+    const platform::WindowTracker::Look look = tracker->look();
+    if (look.state == platform::WindowTracker::State::Gone)
+        return false;
+    // A minimised window shows once it is back; until then its last place.
+    const std::optional<QRect> frame =
+        look.state == platform::WindowTracker::State::Shown ? std::optional<QRect>(look.frame) : platform::visibleFrameBounds(window);
+    if (!frame)
+        return false;
+    tracker_ = std::move(tracker);
+    session_.chooseWindow(window, platform::desktopFrame().fromRoot(*frame));
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "screencapture.h"
 #include "session.h"
 #include "targetwindow.h"
+#include "windowlist.h"
 
 #include <QObject>
 
@@ -28,6 +29,8 @@ public:
     // Source commands, as the menus call them.
     void chooseDesktop();
     void chooseArea(const QRect& area, int trayHint = 2) { session_.chooseArea(area, trayHint); }
+    // "Window Area": follows the window from now on. False when it is gone.
+    bool chooseWindow(std::uint32_t window);
 
     // "Invert Image": live, and stored at once.
     void setInvert(bool on);
@@ -83,6 +86,7 @@ private:
     Session session_;
     std::unique_ptr<FrameLoop> loop_;
     platform::ScreenSaverHold screenSaver_;
+    std::unique_ptr<platform::WindowTracker> tracker_;
 };
 
 } // namespace mirovex

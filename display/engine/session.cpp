@@ -63,6 +63,7 @@ void Session::stopProjection()
     host_.clearDrawing();
     host_.setFrameTimer(false);
     source_ = SourceKind::None;
+    window_ = 0;
     oneShot_ = false;
     trayHint_ = 0;
     host_.onSourceChanged();
@@ -79,10 +80,10 @@ void Session::stopAll()
     stopProjection();
 }
 
-void Session::chooseRect(const QRect& rect, int trayHint)
+void Session::chooseRect(SourceKind kind, const QRect& rect, int trayHint)
 {
     stop();
-    source_ = SourceKind::Desktop;
+    source_ = kind;
     trayHint_ = trayHint;
     mirror_ = rect;
     host_.onSourceChanged();
@@ -93,8 +94,31 @@ void Session::chooseRect(const QRect& rect, int trayHint)
         start();
 }
 
-void Session::chooseDesktop(const QRect& sourceDisplay) { chooseRect(sourceDisplay, 1); }
-void Session::chooseArea(const QRect& area, int trayHint) { chooseRect(area, trayHint); }
+void Session::chooseDesktop(const QRect& sourceDisplay)
+{
+    window_ = 0;
+    chooseRect(SourceKind::Desktop, sourceDisplay, 1);
+}
+
+void Session::chooseArea(const QRect& area, int trayHint)
+{
+    window_ = 0;
+    chooseRect(SourceKind::Desktop, area, trayHint);
+}
+
+void Session::chooseWindow(std::uint32_t window, const QRect& frame)
+{
+    window_ = window;
+    chooseRect(SourceKind::WindowArea, frame, 3);
+}
+
+void Session::followWindow(const QRect& frame)
+{
+    if (source_ != SourceKind::WindowArea || frame == mirror_)
+        return;
+    mirror_ = frame;
+    host_.onSourceChanged();
+}
 
 void Session::frameDone()
 {

@@ -6,6 +6,8 @@
 
 #include <QRect>
 
+#include <cstdint>
+
 namespace mirovex {
 
 enum class SourceKind : int {
@@ -80,12 +82,19 @@ public:
     // previously selected one (110).
     void chooseArea(const QRect& area, int trayHint = 2);
 
+    // The source command "Window Area": the chosen window, whose visible
+    // frame is `frame`.
+    void chooseWindow(std::uint32_t window, const QRect& frame);
+    std::uint32_t window() const { return window_; }
+    // The followed window moved or changed size.
+    void followWindow(const QRect& frame);
+
     // Called by the frame loop after each frame it completed or gave up on:
     // a pending single frame is done, and the timer stops when not running.
     void frameDone();
 
 private:
-    void chooseRect(const QRect& rect, int trayHint);
+    void chooseRect(SourceKind kind, const QRect& rect, int trayHint);
 
     SessionHost& host_;
     SourceKind source_ = SourceKind::None;
@@ -94,6 +103,7 @@ private:
     bool autoRun_ = true;
     int trayHint_ = 0;
     QRect mirror_;
+    std::uint32_t window_ = 0;
 };
 
 } // namespace mirovex

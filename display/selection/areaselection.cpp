@@ -7,8 +7,11 @@
 #include "selectionwindow.h"
 #include "settings/settingsfolder.h"
 #include "ui/dialogs.h"
+#include "windowrows.h"
 
 #include <QTimer>
+
+#include <unistd.h>
 
 namespace mirovex {
 
@@ -120,6 +123,34 @@ void AreaSelection::previouslySelected()
     mirror_.target().raise();
 }
 
+void AreaSelection::chooseWindowArea()
+{
+    if (selecting_ || ui::busy())
+        return;
+    Session& session = mirror_.session();
+    const std::uint32_t previous = session.source() == SourceKind::WindowArea ? session.window() : 0;
+    // Listing reads the windows only: what is presented stays as it is.
+    TFselectWindow picker(picker::rows(platform::listWindows(), platform::currentDesktop(), int(::getpid())));
+    selecting_ = true;
+    if (runPicker_) {
+        runPicker_(picker);
+    } else {
+        ui::runModal(picker);
+    }
+    selecting_ = false;
+    std::uint32_t chosen = picker.choice().value_or(previous);
+    if (chosen == 0)
+        return;
+    if (chosen != previous && !mirror_.chooseWindow(chosen)) {
+        // Gone between the listing and the click.
+        chosen = previous;
+        if (chosen == 0)
+            return;
+    }
+    session.start();
+    mirror_.target().raise();
+}
+
 void AreaSelection::toggleMarkSelected() { setMode(mode_ == area::MarkMode::Frame ? area::MarkMode::None : area::MarkMode::Frame); }
 
 void AreaSelection::toggleBlurUnselected() { setMode(mode_ == area::MarkMode::Dim ? area::MarkMode::None : area::MarkMode::Dim); }
@@ -135,7 +166,7 @@ void AreaSelection::setMode(area::MarkMode mode)
 void AreaSelection::updateMarking()
 {
     const Session& session = mirror_.session();
-    if (!isSelectedArea(session) || mode_ == area::MarkMode::None) {
+    if (!(isSelectedArea(session) || session.source() == SourceKind::WindowArea) || mode_ == area::MarkMode::None) {
         marking_.unmark();
         return;
     }

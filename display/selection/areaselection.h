@@ -6,6 +6,8 @@
 #include "areageometry.h"
 #include "markingoverlay.h"
 
+#include "windowpicker.h"
+
 #include <QObject>
 
 #include <functional>
@@ -31,6 +33,11 @@ public:
     void selectDesktopArea();
     // Presents the stored area.
     void previouslySelected();
+    // "Window Area": the presenter picks a window, which is then followed.
+    // Closing the picker keeps the window presented before, if any.
+    void chooseWindowArea();
+    // How the picker is shown; tests answer it. By default modally.
+    void setPickerRunner(std::function<int(TFselectWindow&)> run) { runPicker_ = std::move(run); }
     bool selecting() const { return selecting_; }
 
     // The last selection, in the programs' frame.
@@ -61,6 +68,7 @@ private:
     MarkingOverlay marking_;
     std::function<void(bool)> hideShell_;
     std::function<bool()> compositor_;
+    std::function<int(TFselectWindow&)> runPicker_;
     area::MarkMode mode_ = area::MarkMode::Dim;
     bool selecting_ = false;
     std::optional<QRect> last_;

@@ -215,6 +215,7 @@ void TMainForm::setAreaSelection(AreaSelection& area)
     } items[] = {
         {"Select Desktop Area", &AreaSelection::selectDesktopArea},
         {"Previously Selected Desktop Area", &AreaSelection::previouslySelected},
+        {"Window Area", &AreaSelection::chooseWindowArea},
         {"Mark Selected Area", &AreaSelection::toggleMarkSelected},
         {"Blur Unselected Area", &AreaSelection::toggleBlurUnselected},
     };
