@@ -129,8 +129,9 @@ std::optional<QRect> frameBounds(Connection& c, xcb_window_t w)
     return r;
 }
 
-// The icon nearest 32 pixels of the sizes a window offers.
-QImage bestIcon(const std::vector<std::uint32_t>& data)
+} // namespace
+
+QImage iconFromProperty(const std::vector<std::uint32_t>& data)
 {
     std::size_t best = 0, bestW = 0, bestH = 0;
     long bestScore = -1;
@@ -154,6 +155,8 @@ QImage bestIcon(const std::vector<std::uint32_t>& data)
         std::memcpy(img.scanLine(int(y)), data.data() + best + y * bestW, bestW * 4);
     return img;
 }
+
+namespace {
 
 std::optional<WindowInfo> readWindow(Connection& c, xcb_window_t w, const QString& host)
 {
@@ -197,7 +200,7 @@ std::optional<WindowInfo> readWindow(Connection& c, xcb_window_t w, const QStrin
         info.types << c.atomName(a).remove(QStringLiteral("_NET_WM_WINDOW_TYPE_"));
     if (const auto d = c.longs(w, "_NET_WM_DESKTOP", XCB_ATOM_CARDINAL, 1); d.size() == 1)
         info.desktop = d[0];
-    info.icon = bestIcon(c.longs(w, "_NET_WM_ICON", XCB_ATOM_CARDINAL, kMaxIconLongs));
+    info.icon = iconFromProperty(c.longs(w, "_NET_WM_ICON", XCB_ATOM_CARDINAL, kMaxIconLongs));
     const auto frame = frameBounds(c, w);
     if (!frame)
         return std::nullopt;

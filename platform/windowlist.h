@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace mirovex::platform {
 
@@ -44,6 +45,11 @@ std::int64_t currentDesktop();
 // the window manager's frame (_NET_FRAME_EXTENTS) and without the shadow of
 // a client-side decoration (_GTK_FRAME_EXTENTS). None when the window is gone.
 std::optional<QRect> visibleFrameBounds(std::uint32_t window);
+
+// The icon nearest 32 pixels among those a _NET_WM_ICON property offers
+// (width, height, then width × height ARGB values, repeated); a damaged
+// list ends where it stops making sense. Null when none is usable.
+QImage iconFromProperty(const std::vector<std::uint32_t>& data);
 
 // Follows one window on a connection of its own: its changes arrive as
 // events, so a look at it costs nothing while it keeps still.

@@ -105,6 +105,7 @@ auto frame = [](Session& s, FakeHost&) { s.frameDone(); };
 auto stopProjection = [](Session& s, FakeHost&) { s.stopProjection(); };
 auto hide = [](Session&, FakeHost& h) { h.visible = false; };
 auto stopAll = [](Session& s, FakeHost&) { s.stopAll(); };
+auto pickWindow = [](Session& s, FakeHost&) { s.chooseWindow(0x2a00007, QRect(100, 100, 640, 480)); };
 
 TEST(Session, CommandSequences)
 {
@@ -136,6 +137,9 @@ TEST(Session, CommandSequences)
         {"stop all hides the target and goes idle", true, true, {desktop, stopAll}, {S::None, false, false, false, V::Idle}},
         {"stop all with nothing chosen", true, true, {stopAll}, {S::None, false, false, false, V::Idle}},
         {"start after stop all shows the target", true, true, {desktop, stopAll, desktop}, {S::Desktop, true, true, true, V::Drawing}},
+        {"a window area runs on the frame loop", true, false, {pickWindow}, {S::WindowArea, true, true, true, V::Drawing}},
+        {"a window area waits without auto run", false, true, {pickWindow}, {S::WindowArea, false, false, true, V::Idle}},
+        {"one frame of a window area", false, true, {pickWindow, one}, {S::WindowArea, false, true, true, V::Drawing, true}},
     };
     for (const auto& c : cases) {
         FakeHost host;
@@ -191,4 +195,24 @@ TEST(Session, TrayHintFollowsTheSource)
     EXPECT_EQ(s.trayHint(), 2);
     s.stopAll();
     EXPECT_EQ(s.trayHint(), 0);
+}
+
+TEST(Session, FollowingAWindow)
+{
+    FakeHost host;
+    Session s(host);
+    s.chooseWindow(0x2a00007, QRect(100, 100, 640, 480));
+    EXPECT_EQ(s.window(), 0x2a00007u);
+    EXPECT_EQ(s.trayHint(), 3);
+    s.followWindow(QRect(150, 90, 700, 500));
+    EXPECT_EQ(s.mirrorRect(), QRect(150, 90, 700, 500));
+    // Only a window area follows a window.
+    s.chooseDesktop(QRect(0, 0, 1920, 1080));
+    EXPECT_EQ(s.window(), 0u);
+    s.followWindow(QRect(1, 1, 5, 5));
+    EXPECT_EQ(s.mirrorRect(), QRect(0, 0, 1920, 1080));
+    s.chooseWindow(7, QRect(0, 0, 10, 10));
+    s.stopProjection();
+    EXPECT_EQ(s.window(), 0u);
+    EXPECT_EQ(s.source(), SourceKind::None);
 }
