@@ -1,6 +1,7 @@
 #include "mirrorcontroller.h"
 
 #include "mirovexsettings.h"
+#include "picture/decode.h"
 #include "monitors.h"
 
 #include <QClipboard>
@@ -25,6 +26,28 @@ MirrorController::MirrorController()
     target_->installEventFilter(this);
     loop_->setTargetVisible([this] { return target_->isVisible(); });
     loop_->setOnIdle([this] { target_->setView(TargetView::Idle); });
+    // The picture is read on a thread of its own: a clipboard owner that is
+    // slow or gone never holds up the frames, the toolbar or the hotkeys.
+    clipboard_ = new platform::ClipboardReader(this);
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+        if (session_.source() == SourceKind::Clipboard && session_.running())
+            clipboard_->request();
+    });
+    connect(clipboard_, &platform::ClipboardReader::pictureRead, this, [this](const platform::ClipboardData& data) {
+        if (session_.source() != SourceKind::Clipboard || !session_.running() || data.bytes.isEmpty())
+            return;
+        // Text, a picture that does not decode or one too large leaves the
+        // last picture, and says nothing.
+        QImage picture = picture::decodeWithinBudget(data.bytes);
+        if (picture.isNull())
+            return;
+        picture = picture.convertToFormat(QImage::Format_RGB32);
+        if (loop_->invert())
+            picture.invertPixels();
+        target_->pictureView()->setPicture(picture);
+        target_->setView(TargetView::Picture);
+        ++clipboardShown_;
+    });
     loop_->setWindowLook([this] {
         FrameLoop::WindowLook out;
         if (!tracker_ || tracker_->window() != session_.window())
@@ -101,6 +124,13 @@ bool MirrorController::copyDisplayedToClipboard()
         return false;
     QGuiApplication::clipboard()->setImage(picture);
     return true;
+}
+
+void MirrorController::chooseClipboard()
+{
+    // Black until the next picture is copied.
+    target_->pictureView()->setPicture(QImage());
+    session_.chooseClipboard();
 }
 
 bool MirrorController::chooseWindow(std::uint32_t window)

@@ -2,6 +2,7 @@
 // object that every entry point of the display program talks to.
 #pragma once
 
+#include "clipboardreader.h"
 #include "desktopstate.h"
 #include "frameloop.h"
 #include "screencapture.h"
@@ -29,6 +30,11 @@ public:
     // Source commands, as the menus call them.
     void chooseDesktop();
     void chooseArea(const QRect& area, int trayHint = 2) { session_.chooseArea(area, trayHint); }
+    // "Clipboard": from now on each picture copied is shown, fitted.
+    void chooseClipboard();
+    // The clipboard's pictures that reached the target (for tests).
+    int clipboardPicturesShown() const { return clipboardShown_; }
+
     // "Window Area": follows the window from now on. False when it is gone.
     bool chooseWindow(std::uint32_t window);
 
@@ -87,6 +93,8 @@ private:
     std::unique_ptr<FrameLoop> loop_;
     platform::ScreenSaverHold screenSaver_;
     std::unique_ptr<platform::WindowTracker> tracker_;
+    platform::ClipboardReader* clipboard_ = nullptr;
+    int clipboardShown_ = 0;
 };
 
 } // namespace mirovex

@@ -106,6 +106,20 @@ void Session::chooseArea(const QRect& area, int trayHint)
     chooseRect(SourceKind::Desktop, area, trayHint);
 }
 
+void Session::chooseClipboard()
+{
+    stop();
+    window_ = 0;
+    source_ = SourceKind::Clipboard;
+    // A code without a hint text: the tray hint stays as it was.
+    trayHint_ = 400;
+    host_.onSourceChanged();
+    if (!host_.targetVisible())
+        host_.showTarget();
+    if (autoRun_)
+        start();
+}
+
 void Session::chooseWindow(std::uint32_t window, const QRect& frame)
 {
     window_ = window;

@@ -82,6 +82,9 @@ public:
     // previously selected one (110).
     void chooseArea(const QRect& area, int trayHint = 2);
 
+    // The source command "Clipboard": each new picture copied is shown.
+    void chooseClipboard();
+
     // The source command "Window Area": the chosen window, whose visible
     // frame is `frame`.
     void chooseWindow(std::uint32_t window, const QRect& frame);

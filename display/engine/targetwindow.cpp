@@ -1,5 +1,8 @@
 #include "targetwindow.h"
 
+#include "geometry/aspectfit.h"
+#include "scaler.h"
+
 #include "monitors.h"
 #include "windowstate.h"
 #include "mirovexsettings.h"
@@ -98,6 +101,51 @@ void IdlePanel::paintEvent(QPaintEvent*)
     p.drawText(rect(), Qt::AlignCenter, QStringLiteral("Mirovex"));
 }
 
+PictureView::PictureView(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PictureView::setPicture(const QImage& picture)
+{
+    source_ = picture.convertToFormat(QImage::Format_RGB32);
+    compose();
+    update();
+}
+
+void PictureView::setBackground(const QColor& c)
+{
+    background_ = c;
+    compose();
+    update();
+}
+
+void PictureView::resizeEvent(QResizeEvent*) { compose(); }
+
+void PictureView::compose()
+{
+    if (source_.isNull() || width() <= 0 || height() <= 0) {
+        composed_ = QImage();
+        return;
+    }
+    composed_ = QImage(size(), QImage::Format_RGB32);
+    composed_.fill(background_);
+    const QRect fitted = aspectFit(source_.size(), size());
+    if (fitted.isEmpty())
+        return;
+    FrameScaler scaler;
+    scaler.scale(source_, composed_, fitted);
+}
+
+void PictureView::paintEvent(QPaintEvent* e)
+{
+    QPainter p(this);
+    if (composed_.isNull())
+        p.fillRect(e->rect(), background_);
+    else
+        p.drawImage(e->rect(), composed_, e->rect());
+}
+
 // Never frameless: full screen has no border anyway, and changing the frame
 // of a mapped window races the window manager's own state changes.
 TFmonitor::TFmonitor() : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint)
@@ -112,13 +160,8 @@ TFmonitor::TFmonitor() : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint)
     stack_->setContentsMargins(0, 0, 0, 0);
     idle_ = new IdlePanel;
     drawing_ = new DrawingArea;
-    picture_ = new QLabel;
-    picture_->setAlignment(Qt::AlignCenter);
-    picture_->setAutoFillBackground(true);
-    QPalette pp = picture_->palette();
-    pp.setColor(QPalette::Window,
-                colourFromValue(SettingsFile(settings::mainFilePath()).read(settings::key::panelImgColor)));
-    picture_->setPalette(pp);
+    picture_ = new PictureView;
+    picture_->setBackground(colourFromValue(SettingsFile(settings::mainFilePath()).read(settings::key::panelImgColor)));
     stack_->addWidget(idle_);
     stack_->addWidget(drawing_);
     stack_->addWidget(picture_);
@@ -210,7 +253,7 @@ QImage TFmonitor::displayedPicture() const
     if (view_ == TargetView::Drawing)
         return drawing_->picture();
     if (view_ == TargetView::Picture)
-        return picture_->pixmap().toImage();
+        return picture_->shown();
     return {};
 }
 

@@ -46,6 +46,30 @@ private:
     double lastPaintMs_ = 0;
 };
 
+// Still pictures (the clipboard's): fitted proportionally and centred on
+// the background colour, scaled once per picture or size, with the fast
+// scaler, not on every paint.
+class PictureView : public QWidget {
+    Q_OBJECT
+public:
+    explicit PictureView(QWidget* parent = nullptr);
+    void setPicture(const QImage& picture);
+    void setBackground(const QColor& c);
+    bool hasPicture() const { return !source_.isNull(); }
+    // What is shown, at the view's size; null without a picture.
+    QImage shown() const { return hasPicture() ? composed_ : QImage(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
+
+private:
+    void compose();
+    QImage source_;
+    QImage composed_;
+    QColor background_ = Qt::black;
+};
+
 // Black, with the product name in dark grey growing with the window.
 class IdlePanel : public QWidget {
     Q_OBJECT
@@ -85,6 +109,7 @@ public:
     // or the picture view's picture, whichever is shown. Null when neither
     // holds one.
     QImage displayedPicture() const;
+    PictureView* pictureView() const { return picture_; }
 
 signals:
     void fullScreenWanted();
@@ -105,7 +130,7 @@ private:
     QStackedLayout* stack_ = nullptr;
     IdlePanel* idle_ = nullptr;
     DrawingArea* drawing_ = nullptr;
-    QLabel* picture_ = nullptr;
+    PictureView* picture_ = nullptr;
     TargetView view_ = TargetView::Idle;
     bool fullScreen_ = false;
     // The framed size (and place) to take once full screen has been left.

@@ -139,7 +139,7 @@ void TMainForm::buildQuickMenu()
     later(popQuick_, "Focus");
     popQuick_->addAction(QStringLiteral("Desktop"), this, [this] { controller_.chooseDesktop(); });
     later(popQuick_, "Window Area");
-    later(popQuick_, "Clipboard");
+    popQuick_->addAction(QStringLiteral("Clipboard"), this, [this] { controller_.chooseClipboard(); });
     popQuick_->addSeparator();
     samozagon_ = popQuick_->addAction(QStringLiteral("Auto Run After Selection"));
     samozagon_->setCheckable(true);
@@ -225,6 +225,18 @@ void TMainForm::setAreaSelection(AreaSelection& area)
         // Queued: the selection is modal, and the menu must be gone first.
         connect(a, &QAction::triggered, &area, item.command, Qt::QueuedConnection);
     }
+}
+
+void TMainForm::setImageWindow(QWidget& window)
+{
+    QAction* a = action(QStringLiteral("Preview"));
+    a->setEnabled(true);
+    connect(a, &QAction::triggered, &window, [&window] {
+        if (window.isVisible())
+            window.close();
+        else
+            window.show();
+    });
 }
 
 QAction* TMainForm::action(const QString& caption) const

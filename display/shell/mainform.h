@@ -39,6 +39,8 @@ public:
 
     // The desktop-area commands and the marking switches come alive.
     void setAreaSelection(AreaSelection& area);
+    // "Preview" shows and hides this window.
+    void setImageWindow(QWidget& window);
 
     bool showSendButton() const { return showSend_; }
     void setShowSendButton(bool on);

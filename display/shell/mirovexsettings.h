@@ -48,6 +48,9 @@ inline constexpr BoolKey preview{kOptions, "Preview", false};
 inline constexpr IntKey fslikaL{kOptions, "fslikaL", 100};
 inline constexpr IntKey fSLikaT{kOptions, "fSLikaT", 250};
 inline constexpr IntKey slikaVisina{kOptions, "SlikaVisina", 150, 1};
+// Written when the image window closes; its size comes from SlikaVisina.
+inline constexpr IntKey fSirina{kOptions, "fSirina", 0};
+inline constexpr IntKey fVisina{kOptions, "fVisina", 0};
 // Written as "mainFormY" in some places and "MainFormy" in others; one key.
 inline constexpr IntKey mainFormX{kOptions, "mainFormX", 300};
 inline constexpr IntKey mainFormY{kOptions, "mainFormY", 600};

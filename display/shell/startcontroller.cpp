@@ -3,6 +3,7 @@
 #include "areaselection.h"
 #include "autostart.h"
 #include "desktopstate.h"
+#include "imagewindow.h"
 #include "mainform.h"
 #include "mirovexsettings.h"
 #include "mirrorcontroller.h"
@@ -47,6 +48,22 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
     mirror_ = std::make_unique<MirrorController>();
     toolbar_ = std::make_unique<TMainForm>(*mirror_);
     progress(2);
+    image_ = std::make_unique<TFslika>([this] {
+        // What the audience sees: the target window while it is up (also
+        // when it is a window on the presenter's own display), else the
+        // target display.
+        const TFmonitor& t = mirror_->target();
+        if (t.isVisible())
+            return QRect(t.mapToGlobal(QPoint(0, 0)), t.size());
+        const QList<platform::Monitor> list = platform::monitors();
+        if (list.isEmpty())
+            return QRect();
+        return list[platform::validDisplayIndex(SettingsFile(settings::mainFilePath()).read(settings::key::selectMonitor),
+                                                int(list.size()))]
+            .root;
+    });
+    toolbar_->setImageWindow(*image_);
+    progress(3);
     progress(4); // the target window came with the mirror
     area_ = std::make_unique<AreaSelection>(*mirror_);
     area_->setShellHider([this, shown = false](bool hide) mutable {
@@ -115,6 +132,8 @@ void StartController::firstActivation()
             .set(settings::key::prvizagonMonitorja, false)
             .commit();
     }
+    if (file.read(settings::key::preview))
+        image_->show();
     if (file.read(settings::key::monitorAutoStart) && !mirror_->target().isVisible())
         mirror_->showTargetOnStoredDisplay();
     autoStart(file.read(settings::key::autoStartMirror));
@@ -137,6 +156,10 @@ void StartController::autoStart(int choice)
         mirror_->session().start();
         break;
     case Clipboard:
+        mirror_->showTargetOnStoredDisplay();
+        mirror_->chooseClipboard();
+        mirror_->session().start();
+        break;
     case Slideshow:
     case Fokus:
         // Sources still to come: the choice is kept and nothing starts.

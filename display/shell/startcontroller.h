@@ -21,6 +21,7 @@ class TerminationWatch;
 } // namespace platform
 
 class AreaSelection;
+class TFslika;
 class MirrorController;
 class TMainForm;
 class TrayMenu;
@@ -38,6 +39,7 @@ public:
     TMainForm& toolbar() { return *toolbar_; }
     TrayMenu& tray() { return *tray_; }
     AreaSelection& area() { return *area_; }
+    TFslika& imageWindow() { return *image_; }
 
     // After the splash: the tray icon and, as the settings say (always
     // without a tray), the toolbar.
@@ -81,6 +83,7 @@ private:
     std::unique_ptr<MirrorController> mirror_;
     std::unique_ptr<TMainForm> toolbar_;
     std::unique_ptr<AreaSelection> area_;
+    std::unique_ptr<TFslika> image_;
     std::unique_ptr<TrayMenu> tray_;
     platform::TerminationWatch* termination_ = nullptr;
     std::unique_ptr<platform::RaiseRequestWatch> raiseWatch_;

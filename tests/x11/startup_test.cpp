@@ -185,7 +185,7 @@ void StartupTest::autoStartDesktopPlacesTheTargetAndRuns()
 
 void StartupTest::laterSourcesAreKeptAndIgnored()
 {
-    for (const char* choice : {"3", "4", "5", "9"}) {
+    for (const char* choice : {"4", "5", "9"}) {
         write({{"AutoStartMirror", QLatin1String(choice)}, {"Display Options", QStringLiteral("1")}});
         m_start = std::make_unique<StartController>(nullptr, nullptr);
         m_start->firstActivation();

@@ -1,0 +1,57 @@
+// Reads the picture on the clipboard without ever holding up the caller:
+// the selection is converted on a thread with an X connection of its own,
+// with a deadline, so a slow or dead clipboard owner costs the program
+// nothing but the wait on that thread.
+#pragma once
+
+#include <QByteArray>
+#include <QMetaType>
+#include <QObject>
+#include <QString>
+#include <QThread>
+
+#include <memory>
+
+namespace mirovex::platform {
+
+// What the clipboard owner gave for a picture, undecoded.
+struct ClipboardData {
+    QString mimeType; // "image/png", ... ; empty when it offers no picture
+    QByteArray bytes;
+};
+
+} // namespace mirovex::platform
+
+Q_DECLARE_METATYPE(mirovex::platform::ClipboardData)
+
+namespace mirovex::platform {
+
+// Blocking, for the worker thread (and tests): the CLIPBOARD selection as
+// the best picture type its owner offers, with the deadline for each step.
+// At most `maxBytes` are accepted; more counts as no picture.
+ClipboardData readClipboardPicture(int deadlineMs, qint64 maxBytes);
+
+class ClipboardReader : public QObject {
+    Q_OBJECT
+public:
+    explicit ClipboardReader(QObject* parent = nullptr);
+    ~ClipboardReader() override;
+
+    // Asks for the picture on the clipboard; pictureRead follows. Requests
+    // made while one is under way are folded into one more read after it.
+    void request();
+    bool busy() const { return busy_; }
+
+signals:
+    void pictureRead(const mirovex::platform::ClipboardData& data);
+
+private:
+    void done(const ClipboardData& data);
+
+    QThread thread_;
+    QObject* worker_ = nullptr;
+    bool busy_ = false;
+    bool again_ = false;
+};
+
+} // namespace mirovex::platform
