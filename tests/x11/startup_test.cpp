@@ -77,6 +77,7 @@ private slots:
     void autoStartDesktopPlacesTheTargetAndRuns_data();
     void autoStartDesktopPlacesTheTargetAndRuns();
     void laterSourcesAreKeptAndIgnored();
+    void clipboardAtStartWaitsForACopy();
     void firstStartWritesTheDisplayAndShowsTheHint();
     void hintNotShownAgainWhenAsked();
     void limitedDesktopIsNamedOnce();
@@ -194,6 +195,17 @@ void StartupTest::laterSourcesAreKeptAndIgnored()
         m_start.reset();
         QCOMPARE(SettingsFile(settings::mainFilePath()).raw("Options", "AutoStartMirror").value_or(QString()), QLatin1String(choice));
     }
+}
+
+void StartupTest::clipboardAtStartWaitsForACopy()
+{
+    write({{"AutoStartMirror", QStringLiteral("3")}, {"Display Options", QStringLiteral("1")}});
+    m_start = std::make_unique<StartController>(nullptr, nullptr);
+    m_start->firstActivation();
+    QCOMPARE(m_start->mirror().session().source(), SourceKind::Clipboard);
+    QVERIFY(m_start->mirror().session().running());
+    QCOMPARE(m_start->mirror().target().view(), TargetView::Picture);
+    QVERIFY(waitUntil([&] { return m_start->mirror().target().isVisible(); }, 5000));
 }
 
 void StartupTest::firstStartWritesTheDisplayAndShowsTheHint()
