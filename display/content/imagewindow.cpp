@@ -2,6 +2,7 @@
 
 #include "mirovexsettings.h"
 #include "monitors.h"
+#include "settings/settingsfile.h"
 #include "scaler.h"
 #include "screencapture.h"
 #include "toolbarlogic.h"
@@ -23,7 +24,6 @@ constexpr int kRefreshMs = 250;
 constexpr int kBorder = 3;
 constexpr int kStep = 50;
 
-QColor bgr(quint32 v) { return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF)); }
 
 // Captures and scales off the UI thread, on a capture connection of its own,
 // so the preview costs the frame loop nothing.
@@ -83,7 +83,7 @@ QImage previewPicture(const QImage& capture, QSize view)
     f.setPixelSize(16);
     f.setBold(true);
     p.setFont(f);
-    p.setPen(bgr(5878528));
+    p.setPen(colourFromValue(5878528));
     p.drawText(QPoint(50, 20 + p.fontMetrics().ascent()), QStringLiteral("Preview"));
     return out;
 }
@@ -106,8 +106,8 @@ TFslika::TFslika(std::function<QRect()> sourceRect)
                              .arg(face.name(), face.lighter(140).name()));
         return b;
     };
-    minus_ = button(QStringLiteral("-"), bgr(2433309));
-    plus_ = button(QStringLiteral("+"), bgr(2433309));
+    minus_ = button(QStringLiteral("-"), colourFromValue(2433309));
+    plus_ = button(QStringLiteral("+"), colourFromValue(2433309));
     close_ = button(QStringLiteral("X"), QColor(0xD0, 0x20, 0x20));
     connect(minus_, &QToolButton::clicked, this, &TFslika::shrink);
     connect(plus_, &QToolButton::clicked, this, &TFslika::grow);
@@ -236,7 +236,7 @@ void TFslika::closeEvent(QCloseEvent* event)
 void TFslika::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    p.fillRect(rect(), bgr(1447446));
+    p.fillRect(rect(), colourFromValue(1447446));
     const QRect v = viewRect();
     if (shown_.isNull())
         p.fillRect(v, Qt::black);

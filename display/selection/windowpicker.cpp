@@ -1,6 +1,7 @@
 #include "windowpicker.h"
 
 #include "monitors.h"
+#include "settings/settingsfile.h"
 #include "windowrows.h"
 
 #include <QGuiApplication>
@@ -20,8 +21,6 @@ namespace mirovex {
 namespace {
 constexpr int kRowHeight = 70;
 
-// Colours as the settings store them (0x00BBGGRR).
-QColor bgr(quint32 v) { return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF)); }
 constexpr int kFlashPen = 4;
 
 // A row, and every part of it, chooses on a click.
@@ -46,7 +45,7 @@ QLabel* label(QWidget* row, const QString& text, const QRect& at, quint32 colour
     f.setPixelSize(11);
     f.setBold(bold);
     l->setFont(f);
-    l->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(bgr(colour).name()));
+    l->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(colourFromValue(colour).name()));
     // Clicks go through to the row.
     l->setAttribute(Qt::WA_TransparentForMouseEvents);
     return l;
@@ -95,7 +94,7 @@ TFselectWindow::TFselectWindow(QList<platform::WindowInfo> rows) : rows_(std::mo
     setObjectName(QStringLiteral("FselectWindow"));
     setWindowTitle(QStringLiteral("Mirovex - Select applications area to display"));
     setFixedSize(645, 487);
-    setStyleSheet(QStringLiteral("QDialog#FselectWindow { background: %1; }").arg(bgr(15987699).name()));
+    setStyleSheet(QStringLiteral("QDialog#FselectWindow { background: %1; }").arg(colourFromValue(15987699).name()));
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
@@ -105,7 +104,7 @@ TFselectWindow::TFselectWindow(QList<platform::WindowInfo> rows) : rows_(std::mo
     QFont hf(QStringLiteral("Segoe UI"));
     hf.setPixelSize(14);
     header->setFont(hf);
-    header->setStyleSheet(QStringLiteral("background: %1; color: white;").arg(bgr(5524035).name()));
+    header->setStyleSheet(QStringLiteral("background: %1; color: white;").arg(colourFromValue(5524035).name()));
     column->addWidget(header);
 
     scroll_ = new QScrollArea(this);
@@ -130,7 +129,7 @@ TFselectWindow::TFselectWindow(QList<platform::WindowInfo> rows) : rows_(std::mo
 
     auto* footer = new QWidget(this);
     footer->setFixedHeight(40);
-    footer->setStyleSheet(QStringLiteral("background: %1;").arg(bgr(5524035).name()));
+    footer->setStyleSheet(QStringLiteral("background: %1;").arg(colourFromValue(5524035).name()));
     auto* close = new QPushButton(QStringLiteral("Close"), footer);
     close->setObjectName(QStringLiteral("close"));
     close->setStyleSheet(QStringLiteral("QPushButton { background: white; color: black; border: 1px solid #8a8a8a; padding: 3px 14px; }"));
@@ -193,7 +192,7 @@ QWidget* TFselectWindow::makeRow(int index)
 
     auto* separator = new QWidget(row);
     separator->setGeometry(0, kRowHeight - 1, 645, 1);
-    separator->setStyleSheet(QStringLiteral("background: %1;").arg(bgr(12632256).name()));
+    separator->setStyleSheet(QStringLiteral("background: %1;").arg(colourFromValue(12632256).name()));
     separator->setAttribute(Qt::WA_TransparentForMouseEvents);
     return row;
 }

@@ -1,5 +1,7 @@
 #include "toolbarstyle.h"
 
+#include "settings/settingsfile.h"
+
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
@@ -11,7 +13,7 @@ static void loadStyleResources() { Q_INIT_RESOURCE(mirovex); }
 
 namespace mirovex::style {
 
-QColor colour(quint32 bgr) { return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF)); }
+QColor colour(quint32 bgr) { return colourFromValue(bgr); }
 
 namespace {
 QPainterPath outline(Picture which)
