@@ -71,6 +71,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const int frames = argc > 1 ? std::max(60, std::atoi(argv[1])) : 600;
     const bool nearest = argc > 2 && std::strcmp(argv[2], "nearest") == 0;
+    // "heavy": the heaviest combination of effects there is.
+    const bool heavy = argc > 2 && std::strcmp(argv[2], "heavy") == 0;
 
     MirrorController ctl;
     if (nearest)
@@ -120,6 +122,14 @@ int main(int argc, char** argv)
     });
     watch.start();
     ctl.chooseDesktop();
+    if (heavy) {
+        ctl.setInvert(true);
+        ctl.toggleGreyscale();
+        ctl.toggleIsolation();
+        ctl.toggleSpotlight();
+        ctl.toggleSwap();
+        ctl.chooseEffect(fx::kSmoothing);
+    }
     app.exec();
     const double wall = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     const double cpu = cpuMs() - cpu0, server = serverCpuMs() - server0;
@@ -133,7 +143,7 @@ int main(int argc, char** argv)
     const auto within = std::count_if(intervals.begin(), intervals.end(), [](double d) { return d <= 20.0; });
     const QSize src = mons[0].root.size(), dst = ctl.target().size();
     std::printf("mirror %dx%d -> %dx%d, %s scaling, %zu frames, %s\n", src.width(), src.height(), dst.width(), dst.height(),
-                nearest ? "nearest" : "bilinear", intervals.size(),
+                nearest ? "nearest" : heavy ? "bilinear + heaviest effects" : "bilinear", intervals.size(),
                 ctl.capture().usesSharedMemory() ? "MIT-SHM" : "GetImage");
     std::printf("  frames per second          %.1f\n", 1000.0 * double(intervals.size()) / wall);
     std::printf("  intervals <= 20 ms         %.1f %%\n", 100.0 * double(within) / double(intervals.size()));

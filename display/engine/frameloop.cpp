@@ -5,6 +5,7 @@
 #include "targetwindow.h"
 
 #include <cmath>
+#include <cstring>
 
 #include <time.h>
 
@@ -56,6 +57,31 @@ void FrameLoop::countFrame()
     }
 }
 
+void FrameLoop::runEffects(const QRect& rootRect, bool keepRaw)
+{
+    QImage& frame = *frame_;
+    if (keepRaw) {
+        if (raw_.size() != frame.size())
+            raw_ = QImage(frame.size(), QImage::Format_RGB32);
+        for (int y = 0; y < frame.height(); ++y)
+            std::memcpy(raw_.scanLine(y), frame.constScanLine(y), size_t(frame.width()) * 4);
+        if (effects_.invert)
+            platform::invertPixels(reinterpret_cast<uint32_t*>(frame.bits()), frame.sizeInBytes() / 4);
+    }
+    fx::Frame f;
+    f.pixels = &frame;
+    f.raw = keepRaw ? &raw_ : nullptr;
+    const QPoint pointer = pointer_ ? pointer_() : QPoint();
+    f.mouse = pointer - rootRect.topLeft();
+    if (effects_.isolation) {
+        // The colour under the pointer, also when it lies outside the area.
+        f.underMouse = QRect(QPoint(0, 0), raw_.size()).contains(f.mouse) ? raw_.pixel(f.mouse)
+                       : colourAt_                                        ? colourAt_(pointer)
+                                                                          : 0;
+    }
+    fx::applyEffects(effects_, f, rng_, scratch_);
+}
+
 void FrameLoop::tick()
 {
     const SourceKind source = session_.source();
@@ -104,7 +130,11 @@ void FrameLoop::tick()
 
     const auto t0 = Clock::now();
     const auto c0 = threadCpu();
-    const auto result = capture_.capture(desk.toRoot(rect), invert_);
+    // Greyscale, isolation, tint and the spotlight's disc start from the
+    // picture as captured: then the inversion comes after the copy kept.
+    const bool keepRaw = effects_.needsRaw();
+    const QRect rootRect = desk.toRoot(rect);
+    const auto result = capture_.capture(rootRect, effects_.invert && !keepRaw);
     timings_.captureCpu = threadCpu() - c0;
     const auto t1 = Clock::now();
     timings_.capture = t1 - t0;
@@ -121,6 +151,8 @@ void FrameLoop::tick()
         return;
     }
     frame_ = &capture_.frame(rect.size());
+    if (effects_.anyStage() || keepRaw)
+        runEffects(rootRect, keepRaw);
 
     QImage& back = area_.backBuffer();
     if (back.isNull()) { // no client area: nothing to present

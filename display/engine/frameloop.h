@@ -3,6 +3,7 @@
 // shape kept, and present it.
 #pragma once
 
+#include "effects.h"
 #include "scaler.h"
 #include "screencapture.h"
 #include "session.h"
@@ -31,8 +32,15 @@ public:
     void setEnabled(bool on);
     bool enabled() const { return timer_.isActive(); }
 
-    void setInvert(bool on) { invert_ = on; }
-    bool invert() const { return invert_; }
+    void setInvert(bool on) { effects_.invert = on; }
+    bool invert() const { return effects_.invert; }
+    // Every effect of the effect stage; inversion among them.
+    void setEffects(const fx::EffectState& e) { effects_ = e; }
+    const fx::EffectState& effects() const { return effects_; }
+    // Where the pointer is (root coordinates), and the colour under it;
+    // asked only while an effect needs them.
+    void setPointer(std::function<QPoint()> pointer) { pointer_ = std::move(pointer); }
+    void setColourAt(std::function<QRgb(QPoint)> colourAt) { colourAt_ = std::move(colourAt); }
     void setFilter(FrameScaler::Filter f) { scaler_.setFilter(f); }
 
     // Whether the target window is up; with it hidden nothing is captured.
@@ -63,20 +71,26 @@ public:
 
 private:
     void countFrame();
+    void runEffects(const QRect& rootRect, bool keepRaw);
 
     Session& session_;
     DrawingArea& area_;
     platform::ScreenCapture& capture_;
     FrameScaler scaler_;
     QTimer timer_;
-    bool invert_ = false;
     std::function<bool()> targetVisible_;
     std::function<void(const QString&)> onFatal_;
     std::function<void()> onIdle_;
     std::function<WindowLook()> windowLook_;
+    std::function<QPoint()> pointer_;
+    std::function<QRgb(QPoint)> colourAt_;
+    fx::EffectState effects_;
+    fx::Rng rng_;
+    fx::Scratch scratch_;
+    QImage raw_;
 
     QImage empty_;
-    const QImage* frame_ = &empty_;
+    QImage* frame_ = &empty_;
     QRect lastFitted_;
     quint64 lastGeneration_ = ~0ull;
     quint64 shown_ = 0;

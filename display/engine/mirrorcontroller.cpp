@@ -5,6 +5,8 @@
 #include "monitors.h"
 
 #include <QClipboard>
+#include <QCursor>
+#include <QScreen>
 #include <QEvent>
 #include <QGuiApplication>
 
@@ -18,7 +20,20 @@ MirrorController::MirrorController()
 {
     const SettingsFile file(settings::mainFilePath());
     session_.setAutoRun(file.read(settings::key::samozagon));
-    loop_->setInvert(file.read(settings::key::on2C));
+    fx::EffectState effects;
+    effects.invert = file.read(settings::key::on2C);
+    effects.spotRadius = settings::spotLightPremer(file, primaryWidth());
+    spotIndex_ = file.read(settings::key::spotLightIdx);
+    effects.swapMode = file.read(settings::key::swapColorIdx);
+    loop_->setEffects(effects);
+    loop_->setPointer([] { return QCursor::pos(); });
+    loop_->setColourAt([](QPoint p) -> QRgb {
+        QScreen* s = QGuiApplication::screenAt(p);
+        if (!s)
+            return 0;
+        const QImage one = s->grabWindow(0, p.x() - s->geometry().x(), p.y() - s->geometry().y(), 1, 1).toImage();
+        return one.isNull() ? 0 : one.pixel(0, 0);
+    });
     connect(target_.get(), &TFmonitor::fullScreenWanted, this, &MirrorController::toggleFullScreen);
     connect(target_.get(), &TFmonitor::nextDisplayWanted, this, &MirrorController::showOnNextDisplay);
     connect(target_.get(), &TFmonitor::doubleClicked, this, &MirrorController::toggleFraming);
@@ -161,6 +176,90 @@ void MirrorController::setInvert(bool on)
 {
     loop_->setInvert(on);
     writeSetting(settings::mainFilePath(), settings::key::on2C, on);
+}
+
+int MirrorController::primaryWidth() const
+{
+    const QScreen* p = QGuiApplication::primaryScreen();
+    return p ? p->geometry().width() : 1920;
+}
+
+void MirrorController::changeEffects(const std::function<void(fx::EffectState&)>& change)
+{
+    fx::EffectState e = loop_->effects();
+    change(e);
+    loop_->setEffects(e);
+}
+
+void MirrorController::saveEffects()
+{
+    const fx::EffectState& e = loop_->effects();
+    SettingsEdit(settings::mainFilePath())
+        .set(settings::key::spotLightPremer, std::max(1, e.spotRadius))
+        .set(settings::key::spotLightIdx, spotIndex_)
+        .set(settings::key::swapColorIdx, e.swapMode)
+        .commit();
+}
+
+void MirrorController::toggleGreyscale()
+{
+    changeEffects([](fx::EffectState& e) { e.greyscale = !e.greyscale; });
+    writeSetting(settings::mainFilePath(), settings::key::sivaSkala, effects().greyscale);
+}
+
+void MirrorController::toggleIsolation()
+{
+    changeEffects([](fx::EffectState& e) { e.isolation = !e.isolation; });
+    writeSetting(settings::mainFilePath(), settings::key::colorIsolation, effects().isolation);
+}
+
+void MirrorController::toggleSpotlight()
+{
+    changeEffects([](fx::EffectState& e) { e.spotlight = !e.spotlight; });
+    writeSetting(settings::mainFilePath(), settings::key::spotLight, effects().spotlight);
+}
+
+void MirrorController::toggleSwap()
+{
+    changeEffects([](fx::EffectState& e) { e.swap = !e.swap; });
+    writeSetting(settings::mainFilePath(), settings::key::swapColors, effects().swap);
+}
+
+void MirrorController::setSpotSize(int index)
+{
+    index = std::clamp(index, 1, 3);
+    static constexpr int kDivisor[] = {13, 8, 3};
+    const int radius = primaryWidth() / kDivisor[index - 1];
+    spotIndex_ = index;
+    changeEffects([radius](fx::EffectState& e) { e.spotRadius = radius; });
+    saveEffects();
+}
+
+void MirrorController::setSwapMode(int mode)
+{
+    changeEffects([mode](fx::EffectState& e) { e.swapMode = (mode >= 0 && mode <= 4) ? mode : 0; });
+    saveEffects();
+}
+
+void MirrorController::chooseEffect(int code)
+{
+    changeEffects([code](fx::EffectState& e) { e.code = e.code == code ? fx::kNone : code; });
+}
+
+void MirrorController::chooseTint(fx::Tint t)
+{
+    changeEffects([t](fx::EffectState& e) { e.tint = e.tint == t ? fx::Tint::None : t; });
+}
+
+void MirrorController::resetEffects()
+{
+    fx::EffectState e;
+    e.swapMode = 0;
+    spotIndex_ = 2;
+    e.spotRadius = primaryWidth() / 8;
+    loop_->setEffects(e);
+    writeSetting(settings::mainFilePath(), settings::key::on2C, false);
+    saveEffects();
 }
 
 void MirrorController::showTargetOnStoredDisplay()

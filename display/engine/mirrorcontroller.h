@@ -42,6 +42,23 @@ public:
     void setInvert(bool on);
     bool invert() const { return loop_->invert(); }
 
+    // The other effects. The four switches are stored when switched but
+    // always start off; the spotlight size and the swap mode are kept.
+    const fx::EffectState& effects() const { return loop_->effects(); }
+    void toggleGreyscale();
+    void toggleIsolation();
+    void toggleSpotlight();
+    void toggleSwap();
+    // 1 small, 2 medium, 3 large: the primary display's width div 13, 8, 3.
+    void setSpotSize(int index);
+    int spotSize() const { return spotIndex_; }
+    void setSwapMode(int mode);
+    // An effect item: its code, or off when it is the current one.
+    void chooseEffect(int code);
+    void chooseTint(fx::Tint t);
+    // Everything off, the spotlight medium, the first swap mode; stored.
+    void resetEffects() override;
+
     // Shows the target window on the display `SelectMonitor` names.
     void showTargetOnStoredDisplay();
     void hideTarget() override;
@@ -82,6 +99,9 @@ private:
     void offerSources() override;
     void onRunningChanged(bool running) override;
     void onSourceChanged() override { emit sourceChanged(); }
+    void changeEffects(const std::function<void(fx::EffectState&)>& change);
+    void saveEffects();
+    int primaryWidth() const;
     // Full screen, or a framed window of 1/divisor of the primary display.
     void toggleFullScreenAgainst(int divisor, bool atPrimaryCorner);
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -93,6 +113,7 @@ private:
     std::unique_ptr<FrameLoop> loop_;
     platform::ScreenSaverHold screenSaver_;
     std::unique_ptr<platform::WindowTracker> tracker_;
+    int spotIndex_ = 2;
     platform::ClipboardReader* clipboard_ = nullptr;
     int clipboardShown_ = 0;
 };

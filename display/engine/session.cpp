@@ -60,6 +60,7 @@ void Session::sendOneFrame()
 
 void Session::stopProjection()
 {
+    host_.resetEffects();
     host_.clearDrawing();
     host_.setFrameTimer(false);
     source_ = SourceKind::None;

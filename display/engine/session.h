@@ -40,6 +40,8 @@ public:
     virtual void onRunningChanged(bool running) = 0;
     // What is presented changed: the source, or the mirrored rectangle.
     virtual void onSourceChanged() {}
+    // Stop projection puts every effect back to off.
+    virtual void resetEffects() {}
 };
 
 class Session {

@@ -29,12 +29,17 @@ constexpr int kKeepInFrontMs = 2500;
 
 QString css(quint32 bgr) { return style::colour(bgr).name(); }
 
-// Effect items that the effects stage will switch; shown now so the menu
-// has its final shape.
-const char* const kEffectItems[] = {
-    "Anti-Aliasing", "Contrast",      "Embos",      "Extract Blue", "Extract Green", "Extract Red",
-    "Extract X Blue", "Extract X Green", "Extract X Red", "Mono Noise", "Posterize",   "Saturation",
-    "Semi Opaque",   "Sharpen",       "Solorize",   "Split Blur",   "Trace",         "Wavy",
+// The effect items and their codes.
+const struct {
+    const char* caption;
+    int code;
+} kEffectItems[] = {
+    {"Anti-Aliasing", fx::kSmoothing},      {"Contrast", fx::kContrast},           {"Embos", fx::kEmboss},
+    {"Extract Blue", fx::kExtractBlue},     {"Extract Green", fx::kExtractGreen},  {"Extract Red", fx::kExtractRed},
+    {"Extract X Blue", fx::kExtractXBlue},  {"Extract X Green", fx::kExtractXGreen}, {"Extract X Red", fx::kExtractXRed},
+    {"Mono Noise", fx::kMonoNoise},         {"Posterize", fx::kPosterize},         {"Saturation", fx::kSaturation},
+    {"Semi Opaque", fx::kSemiOpaque},       {"Sharpen", fx::kSharpen},             {"Solorize", fx::kSolarize},
+    {"Split Blur", fx::kSplitBlur},         {"Trace", fx::kTrace},                 {"Wavy", fx::kWavy},
 };
 
 QAction* later(QMenu* menu, const char* caption)
@@ -197,9 +202,55 @@ void TMainForm::buildOptionsMenu()
     invertItem_ = effects->addAction(QStringLiteral("Invert Image"));
     invertItem_->setCheckable(true);
     connect(invertItem_, &QAction::triggered, this, [this](bool on) { controller_.setInvert(on); });
+    const auto toggle = [&](QMenu* menu, const char* caption, void (MirrorController::*command)()) {
+        QAction* a = menu->addAction(QString::fromUtf8(caption));
+        a->setCheckable(true);
+        connect(a, &QAction::triggered, this, [this, command] { (controller_.*command)(); });
+        return a;
+    };
+    greyItem_ = toggle(effects, "Gray Scale", &MirrorController::toggleGreyscale);
+    isolationItem_ = toggle(effects, "Color Isolation", &MirrorController::toggleIsolation);
+    spotlightItem_ = toggle(effects, "Spotlight", &MirrorController::toggleSpotlight);
+    QMenu* spotSize = effects->addMenu(QStringLiteral("Spotlight Size"));
+    const char* const sizes[] = {"Small", "Medium", "Large"};
+    for (int i = 0; i < 3; ++i) {
+        QAction* a = spotSize->addAction(QString::fromUtf8(sizes[i]));
+        a->setCheckable(true);
+        connect(a, &QAction::triggered, this, [this, i] { controller_.setSpotSize(i + 1); });
+        spotSizeItems_.append(a);
+    }
+    swapItem_ = toggle(effects, "Swap Colors", &MirrorController::toggleSwap);
+    QMenu* swapModes = effects->addMenu(QStringLiteral("Set Effects"))->addMenu(QStringLiteral("Swap Colors"));
+    const char* const modes[] = {"RGB -> RBG", "RGB -> BGR", "RGB -> BRG", "RGB -> GRB", "RGB -> GBR"};
+    for (int i = 0; i < 5; ++i) {
+        QAction* a = swapModes->addAction(QString::fromUtf8(modes[i]));
+        a->setCheckable(true);
+        connect(a, &QAction::triggered, this, [this, i] { controller_.setSwapMode(i); });
+        swapModeItems_.append(a);
+    }
     effects->addSeparator();
-    for (const char* caption : kEffectItems)
-        later(effects, caption);
+    const struct {
+        const char* caption;
+        fx::Tint tint;
+    } tints[] = {{"Bright & Cool (Day Mode)", fx::Tint::Day}, {"Soft & Warm (Night Mode)", fx::Tint::Night}};
+    for (const auto& t : tints) {
+        QAction* a = effects->addAction(QString::fromUtf8(t.caption));
+        a->setCheckable(true);
+        const fx::Tint tint = t.tint;
+        connect(a, &QAction::triggered, this, [this, tint] { controller_.chooseTint(tint); });
+        tintItems_.append({a, int(tint)});
+    }
+    effects->addSeparator();
+    for (const auto& item : kEffectItems) {
+        QAction* a = effects->addAction(QString::fromUtf8(item.caption));
+        a->setCheckable(true);
+        const int code = item.code;
+        connect(a, &QAction::triggered, this, [this, code] { controller_.chooseEffect(code); });
+        effectItems_.append({a, code});
+    }
+    effects->addSeparator();
+    effects->addAction(QStringLiteral("Reset Effects"), this, [this] { controller_.resetEffects(); });
+    connect(effects, &QMenu::aboutToShow, this, &TMainForm::showEffectChecks);
 
     popupMenu2_->addSeparator();
     popupMenu2_->addAction(QStringLiteral("Stop Projection"), this, [this] { controller_.session().stopProjection(); });
@@ -385,6 +436,24 @@ void TMainForm::offerSources()
     }
     menuOpening();
     popQuick_->popup(QCursor::pos());
+}
+
+void TMainForm::showEffectChecks()
+{
+    const fx::EffectState& e = controller_.effects();
+    greyItem_->setChecked(e.greyscale);
+    isolationItem_->setChecked(e.isolation);
+    spotlightItem_->setChecked(e.spotlight);
+    swapItem_->setChecked(e.swap);
+    invertItem_->setChecked(e.invert);
+    for (int i = 0; i < spotSizeItems_.size(); ++i)
+        spotSizeItems_[i]->setChecked(controller_.spotSize() == i + 1);
+    for (int i = 0; i < swapModeItems_.size(); ++i)
+        swapModeItems_[i]->setChecked(e.swapMode == i);
+    for (const auto& [a, tint] : tintItems_)
+        a->setChecked(int(e.tint) == tint);
+    for (const auto& [a, code] : effectItems_)
+        a->setChecked(e.code == code);
 }
 
 void TMainForm::menuOpening()

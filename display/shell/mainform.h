@@ -95,6 +95,7 @@ private:
     void updateRunButton(bool running);
     void popUpBelow(QToolButton* button, QMenu* menu);
     void menuOpening();
+    void showEffectChecks();
     void opacityTick();
     QList<QRect> displaysInFrame() const;
     // Qt can keep the position it read while the window manager was still
@@ -113,6 +114,14 @@ private:
     QAction* transparentItem_ = nullptr;
     QAction* showTargetItem_ = nullptr;
     QAction* invertItem_ = nullptr;
+    QAction* greyItem_ = nullptr;
+    QAction* isolationItem_ = nullptr;
+    QAction* spotlightItem_ = nullptr;
+    QAction* swapItem_ = nullptr;
+    QList<QAction*> spotSizeItems_;
+    QList<QAction*> swapModeItems_;
+    QList<std::pair<QAction*, int>> tintItems_;
+    QList<std::pair<QAction*, int>> effectItems_;
     QTimer* timer1_ = nullptr; // opacity
     QTimer* timer3_ = nullptr; // tray hint and keep in front
     QTimer* shapeTimer_ = nullptr;

@@ -43,6 +43,11 @@ inline constexpr BoolKey on2C{kOptions, "On2C", false};
 inline constexpr IntKey spotLightPremer{kOptions, "SpotLightPremer", 0, 1}; // default: spotLightPremer()
 inline constexpr IntKey spotLightIdx{kOptions, "SpotLightIDX", 2, 1, 3};
 inline constexpr IntKey swapColorIdx{kOptions, "SwapColorIDX", 0, 0, 4};
+// Written when switched, never read: these effects always start off.
+inline constexpr BoolKey sivaSkala{kOptions, "SivaSkala", false};
+inline constexpr BoolKey colorIsolation{kOptions, "ColorIsolation", false};
+inline constexpr BoolKey spotLight{kOptions, "SpotLight", false};
+inline constexpr BoolKey swapColors{kOptions, "SwapColors", false};
 inline constexpr ColourKey panelImgColor{kOptions, "PanelIMGColor", 0};
 inline constexpr BoolKey preview{kOptions, "Preview", false};
 inline constexpr IntKey fslikaL{kOptions, "fslikaL", 100};
