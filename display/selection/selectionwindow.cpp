@@ -19,7 +19,7 @@ TfGrab::TfGrab(const QRect& rootArea, QPoint primaryOrigin, QImage still)
       rootArea_(rootArea), primaryOrigin_(primaryOrigin), still_(std::move(still))
 {
     setObjectName(QStringLiteral("fGrab"));
-    setWindowTitle(QStringLiteral("Mirovex"));
+    setWindowTitle(QStringLiteral("Mirovex - Select Area"));
     if (still_.isNull())
         setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_OpaquePaintEvent, !still_.isNull());

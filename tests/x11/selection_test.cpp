@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 using namespace mirovex;
 using mirovex::test::grabRoot;
@@ -53,7 +54,12 @@ QRgb at(const QImage& shot, QPoint p) { return shot.pixel(p) | 0xff000000u; }
 // it ends.
 void play(const QString& script)
 {
-    QProcess::startDetached(QStringLiteral("bash"), {QStringLiteral("-c"), QStringLiteral("sleep 0.5; xdotool ") + script});
+    // Once the layer is up and has the keyboard.
+    QProcess::startDetached(QStringLiteral("bash"),
+                            {QStringLiteral("-c"),
+                             QStringLiteral("timeout 10 xdotool search --sync --onlyvisible --name '^Mirovex - Select Area$' "
+                                            ">/dev/null; sleep 0.3; xdotool ") +
+                                 script});
 }
 QString to(QPoint p) { return QStringLiteral("mousemove %1 %2 ").arg(p.x()).arg(p.y()); }
 
@@ -118,8 +124,16 @@ bool SelectionTest::select(const QString& script)
 {
     QSignalSpy finished(m_area.get(), &AreaSelection::selectionFinished);
     play(script);
+    // Input that got lost fails the test instead of hanging it.
+    QTimer guard;
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, this, [] {
+        if (QWidget* w = QApplication::activeModalWidget())
+            w->close();
+    });
+    guard.start(12000);
     m_area->selectDesktopArea();
-    if (!finished.wait(10000))
+    if (!finished.wait(15000))
         return false;
     return finished.first().first().toBool();
 }

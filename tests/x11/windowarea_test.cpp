@@ -39,7 +39,7 @@ void clickInPicker(QPoint local)
     QProcess::startDetached(
         QStringLiteral("bash"),
         {QStringLiteral("-c"),
-         QStringLiteral("w=$(xdotool search --sync --onlyvisible --name 'Select applications area' | head -n 1); sleep 0.3; "
+         QStringLiteral("w=$(timeout 10 xdotool search --sync --onlyvisible --name 'Select applications area' | head -n 1); sleep 0.3; "
                         "xdotool mousemove --window \"$w\" %1 %2 click 1")
              .arg(local.x())
              .arg(local.y())});
@@ -49,7 +49,7 @@ void keyInPicker(const QString& key)
     QProcess::startDetached(
         QStringLiteral("bash"),
         {QStringLiteral("-c"),
-         QStringLiteral("w=$(xdotool search --sync --onlyvisible --name 'Select applications area' | head -n 1); sleep 0.3; "
+         QStringLiteral("w=$(timeout 10 xdotool search --sync --onlyvisible --name 'Select applications area' | head -n 1); sleep 0.3; "
                         "xdotool windowactivate --sync \"$w\" key %1")
              .arg(key)});
 }
