@@ -1,4 +1,5 @@
 #include "effects.h"
+#include "screencapture.h"
 
 #include <QImage>
 
@@ -623,3 +624,16 @@ TEST(EffectsEdges, ScratchKeptBetweenFrames)
 }
 
 } // namespace
+
+TEST(EffectsEdges, InvertingTwiceGivesThePictureBack)
+{
+    QImage img(37, 5, QImage::Format_RGB32); // an odd width: the tail after the wide lanes
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            img.setPixel(x, y, qRgb(x * 7, y * 50, (x * y) & 0xff));
+    const QImage before = img.copy();
+    mirovex::platform::invertPixels(reinterpret_cast<uint32_t*>(img.bits()), img.sizeInBytes() / 4);
+    EXPECT_EQ(img.pixel(1, 1) & 0xffffff, ~before.pixel(1, 1) & 0xffffff);
+    mirovex::platform::invertPixels(reinterpret_cast<uint32_t*>(img.bits()), img.sizeInBytes() / 4);
+    EXPECT_EQ(img, before);
+}

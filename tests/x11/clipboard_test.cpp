@@ -234,7 +234,9 @@ void ClipboardTest::aClipboardOwnerThatNeverAnswersHoldsNothingUp()
     t.start(10);
     QTest::qWait(1000);
     t.stop();
-    QVERIFY2(ticks >= 60, qPrintable(QStringLiteral("%1 ticks in a second").arg(ticks)));
+    // Blocked, it would turn a few times at most; under load on two shared
+    // cores it still turns far more often than that.
+    QVERIFY2(ticks >= 25, qPrintable(QStringLiteral("%1 ticks in a second").arg(ticks)));
     QCOMPARE(m_ctl->clipboardPicturesShown(), 0);
     xcb_disconnect(c);
 
