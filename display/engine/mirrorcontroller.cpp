@@ -201,29 +201,16 @@ void MirrorController::saveEffects()
         .commit();
 }
 
-void MirrorController::toggleGreyscale()
+void MirrorController::toggleSwitch(bool fx::EffectState::*which, const BoolKey& key)
 {
-    changeEffects([](fx::EffectState& e) { e.greyscale = !e.greyscale; });
-    writeSetting(settings::mainFilePath(), settings::key::sivaSkala, effects().greyscale);
+    changeEffects([which](fx::EffectState& e) { e.*which = !(e.*which); });
+    writeSetting(settings::mainFilePath(), key, effects().*which);
 }
 
-void MirrorController::toggleIsolation()
-{
-    changeEffects([](fx::EffectState& e) { e.isolation = !e.isolation; });
-    writeSetting(settings::mainFilePath(), settings::key::colorIsolation, effects().isolation);
-}
-
-void MirrorController::toggleSpotlight()
-{
-    changeEffects([](fx::EffectState& e) { e.spotlight = !e.spotlight; });
-    writeSetting(settings::mainFilePath(), settings::key::spotLight, effects().spotlight);
-}
-
-void MirrorController::toggleSwap()
-{
-    changeEffects([](fx::EffectState& e) { e.swap = !e.swap; });
-    writeSetting(settings::mainFilePath(), settings::key::swapColors, effects().swap);
-}
+void MirrorController::toggleGreyscale() { toggleSwitch(&fx::EffectState::greyscale, settings::key::sivaSkala); }
+void MirrorController::toggleIsolation() { toggleSwitch(&fx::EffectState::isolation, settings::key::colorIsolation); }
+void MirrorController::toggleSpotlight() { toggleSwitch(&fx::EffectState::spotlight, settings::key::spotLight); }
+void MirrorController::toggleSwap() { toggleSwitch(&fx::EffectState::swap, settings::key::swapColors); }
 
 void MirrorController::setSpotSize(int index)
 {

@@ -6,6 +6,7 @@
 #include "desktopstate.h"
 #include "frameloop.h"
 #include "screencapture.h"
+#include "settings/settingsfile.h"
 #include "session.h"
 #include "targetwindow.h"
 #include "windowlist.h"
@@ -100,6 +101,8 @@ private:
     void onRunningChanged(bool running) override;
     void onSourceChanged() override { emit sourceChanged(); }
     void changeEffects(const std::function<void(fx::EffectState&)>& change);
+    // Flips one of the four stored switches and writes it.
+    void toggleSwitch(bool fx::EffectState::*which, const BoolKey& key);
     void saveEffects();
     int primaryWidth() const;
     // Full screen, or a framed window of 1/divisor of the primary display.

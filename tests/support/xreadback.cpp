@@ -147,3 +147,24 @@ bool waitUntil(std::function<bool()> cond, int timeoutMs)
 }
 
 }  // namespace mirovex::test
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+namespace mirovex::test {
+
+ModalGuard::ModalGuard(int timeoutMs) : timer_(new QTimer)
+{
+    auto* t = static_cast<QTimer*>(timer_);
+    t->setSingleShot(true);
+    QObject::connect(t, &QTimer::timeout, [] {
+        if (QWidget* w = QApplication::activeModalWidget())
+            w->close();
+    });
+    t->start(timeoutMs);
+}
+
+ModalGuard::~ModalGuard() { delete static_cast<QTimer*>(timer_); }
+
+}  // namespace mirovex::test

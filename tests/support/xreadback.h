@@ -21,4 +21,18 @@ QImage grabRoot(QRect rootRect);
 // passed; true when it held. cond is checked once more at the deadline.
 bool waitUntil(std::function<bool()> cond, int timeoutMs);
 
+// A modal dialog that the test's input never reached is closed after
+// `timeoutMs`, for as long as the guard lives: a lost click fails the test
+// instead of hanging it.
+class ModalGuard {
+public:
+    explicit ModalGuard(int timeoutMs);
+    ~ModalGuard();
+    ModalGuard(const ModalGuard&) = delete;
+    ModalGuard& operator=(const ModalGuard&) = delete;
+
+private:
+    void* timer_;
+};
+
 }  // namespace mirovex::test

@@ -124,14 +124,7 @@ bool SelectionTest::select(const QString& script)
 {
     QSignalSpy finished(m_area.get(), &AreaSelection::selectionFinished);
     play(script);
-    // Input that got lost fails the test instead of hanging it.
-    QTimer guard;
-    guard.setSingleShot(true);
-    connect(&guard, &QTimer::timeout, this, [] {
-        if (QWidget* w = QApplication::activeModalWidget())
-            w->close();
-    });
-    guard.start(12000);
+    const mirovex::test::ModalGuard guard(12000);
     m_area->selectDesktopArea();
     if (!finished.wait(15000))
         return false;

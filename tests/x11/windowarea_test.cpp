@@ -97,15 +97,15 @@ void WindowAreaTest::init()
 {
     QFile::remove(settings::mainFilePath());
     const QPoint o = m_monitors[0].root.topLeft();
-    const auto spec = [&](const char* title, QRect g, const char* colour) {
+    const auto described = [&](const char* title, QRect g, const char* colour) {
         return QStringLiteral("%1|%2,%3,%4,%5|%6").arg(QLatin1String(title)).arg(o.x() + g.x()).arg(o.y() + g.y())
             .arg(g.width()).arg(g.height()).arg(QLatin1String(colour));
     };
     m_other.start(QCoreApplication::applicationDirPath() + QStringLiteral("/test_windows"),
-                  {spec("Zebra notes", QRect(100, 100, 500, 350), "#d04040"),
-                   spec("apple sheet", QRect(700, 150, 400, 300), "#40a040"),
-                   spec("Tiny", QRect(1200, 100, 10, 10), "#4040d0"),
-                   spec("Put away", QRect(1300, 500, 300, 200), "#a0a040")});
+                  {described("Zebra notes", QRect(100, 100, 500, 350), "#d04040"),
+                   described("apple sheet", QRect(700, 150, 400, 300), "#40a040"),
+                   described("Tiny", QRect(1200, 100, 10, 10), "#4040d0"),
+                   described("Put away", QRect(1300, 500, 300, 200), "#a0a040")});
     QVERIFY(m_other.waitForStarted(5000));
     QVERIFY(waitUntil([&] { return m_other.canReadLine() || m_other.state() != QProcess::Running; }, 10000));
     QVERIFY(waitUntil([&] {
@@ -138,13 +138,7 @@ void WindowAreaTest::cleanup()
 
 void WindowAreaTest::choose()
 {
-    QTimer guard;
-    guard.setSingleShot(true);
-    connect(&guard, &QTimer::timeout, this, [] {
-        if (QWidget* w = QApplication::activeModalWidget())
-            w->close();
-    });
-    guard.start(10000);
+    const mirovex::test::ModalGuard guard(10000);
     m_area->chooseWindowArea();
 }
 
