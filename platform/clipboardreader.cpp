@@ -1,5 +1,7 @@
 #include "clipboardreader.h"
 
+#include "xcbutil.h"
+
 #include <QElapsedTimer>
 
 #include <xcb/xcb.h>
@@ -13,10 +15,7 @@
 namespace mirovex::platform {
 
 namespace {
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <class T> using Reply = std::unique_ptr<T, FreeDeleter>;
+using xcb::Reply;
 
 // The picture types asked for, best first.
 const char* const kTypes[] = {"image/png", "image/bmp", "image/x-bmp", "image/x-MS-bmp", "image/jpeg", "image/gif"};
@@ -62,11 +61,7 @@ public:
     }
 
 private:
-    xcb_atom_t atom(const char* name)
-    {
-        Reply<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, uint16_t(std::strlen(name)), name), nullptr));
-        return r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
-    }
+    xcb_atom_t atom(const char* name) { return xcb::atom(c_, name); }
 
     // The next event that `want` accepts, or null at the deadline.
     template <class Want> Reply<xcb_generic_event_t> waitFor(Want want)

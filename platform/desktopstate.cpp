@@ -1,5 +1,7 @@
 #include "desktopstate.h"
 
+#include "xcbutil.h"
+
 #include <QByteArray>
 #include <QGuiApplication>
 
@@ -12,23 +14,10 @@
 namespace mirovex::platform {
 
 namespace {
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <class T> using Reply = std::unique_ptr<T, FreeDeleter>;
-
-xcb_connection_t* qtConnection()
-{
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-
-xcb_atom_t atom(xcb_connection_t* c, const QByteArray& name)
-{
-    Reply<xcb_intern_atom_reply_t> r(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(name.size()), name.constData()), nullptr));
-    return r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
+using xcb::Reply;
+using xcb::atom;
+using xcb::qtConnection;
+using xcb::rootWindow;
 
 // Qt's screen number for its default screen: the selection names carry it.
 int defaultScreenNumber()
@@ -38,8 +27,6 @@ int defaultScreenNumber()
     const int colon = display.lastIndexOf(':');
     return dot > colon && colon >= 0 ? display.mid(dot + 1).toInt() : 0;
 }
-
-xcb_window_t rootWindow(xcb_connection_t* c) { return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root; }
 } // namespace
 
 bool compositorRunning()
@@ -47,7 +34,7 @@ bool compositorRunning()
     xcb_connection_t* c = qtConnection();
     if (!c)
         return false;
-    const xcb_atom_t sel = atom(c, "_NET_WM_CM_S" + QByteArray::number(defaultScreenNumber()));
+    const xcb_atom_t sel = atom(c, ("_NET_WM_CM_S" + QByteArray::number(defaultScreenNumber())).constData());
     if (sel == XCB_ATOM_NONE)
         return false;
     Reply<xcb_get_selection_owner_reply_t> r(xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, sel), nullptr));

@@ -1,5 +1,7 @@
 #include "singleinstance.h"
 
+#include "xcbutil.h"
+
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -116,16 +118,14 @@ bool sendRaiseRequest(std::uint32_t window)
         xcb_disconnect(c);
         return false;
     }
-    auto* a = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(kRaiseRequestAtom)), kRaiseRequestAtom),
-                                    nullptr);
+    const xcb_atom_t type = xcb::atom(c, kRaiseRequestAtom);
     bool ok = false;
-    if (a) {
+    if (type != XCB_ATOM_NONE) {
         xcb_client_message_event_t ev{};
         ev.response_type = XCB_CLIENT_MESSAGE;
         ev.format = 32;
         ev.window = window;
-        ev.type = a->atom;
-        std::free(a);
+        ev.type = type;
         // A window id that no longer exists is an error, not a crash.
         ok = !xcb_request_check(c, xcb_send_event_checked(c, 0, window, XCB_EVENT_MASK_NO_EVENT,
                                                           reinterpret_cast<const char*>(&ev)));
@@ -167,16 +167,10 @@ private:
 
 std::unique_ptr<RaiseRequestWatch> watchRaiseRequests(std::function<void()> onRaise)
 {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11)
+    xcb_connection_t* c = xcb::qtConnection();
+    const xcb_atom_t type = c ? xcb::atom(c, kRaiseRequestAtom) : xcb_atom_t(XCB_ATOM_NONE);
+    if (type == XCB_ATOM_NONE)
         return nullptr;
-    xcb_connection_t* c = x11->connection();
-    auto* a = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(kRaiseRequestAtom)), kRaiseRequestAtom),
-                                    nullptr);
-    if (!a)
-        return nullptr;
-    const xcb_atom_t type = a->atom;
-    std::free(a);
     return std::make_unique<RaiseFilter>(type, std::move(onRaise));
 }
 

@@ -1,5 +1,7 @@
 #include "windowlist.h"
 
+#include "xcbutil.h"
+
 #include <QFileInfo>
 #include <QHash>
 
@@ -15,10 +17,7 @@ namespace mirovex::platform {
 
 namespace {
 
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <class T> using Reply = std::unique_ptr<T, FreeDeleter>;
+using xcb::Reply;
 
 // No icon side beyond this is believed, and no property beyond this is read.
 constexpr std::uint32_t kMaxIconSide = 1024;
@@ -46,9 +45,7 @@ public:
         const QByteArray key(name);
         if (auto it = atoms_.find(key); it != atoms_.end())
             return *it;
-        Reply<xcb_intern_atom_reply_t> r(
-            xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, uint16_t(std::strlen(name)), name), nullptr));
-        const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+        const xcb_atom_t a = xcb::atom(c_, name);
         atoms_.insert(key, a);
         return a;
     }

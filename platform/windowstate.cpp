@@ -1,5 +1,7 @@
 #include "windowstate.h"
 
+#include "xcbutil.h"
+
 #include <QGuiApplication>
 #include <QWindow>
 
@@ -13,21 +15,8 @@
 namespace mirovex::platform {
 
 namespace {
-xcb_atom_t atom(xcb_connection_t* c, const char* name)
-{
-    auto* r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
-    if (!r)
-        return XCB_ATOM_NONE;
-    const xcb_atom_t a = r->atom;
-    std::free(r);
-    return a;
-}
-
-xcb_connection_t* qtConnection()
-{
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
+using xcb::atom;
+using xcb::qtConnection;
 
 // Asks the window manager to add or remove up to two states of a managed
 // window.
