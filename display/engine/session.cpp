@@ -81,51 +81,30 @@ void Session::stopAll()
     stopProjection();
 }
 
-void Session::chooseRect(SourceKind kind, const QRect& rect, int trayHint)
+void Session::choose(SourceKind kind, const QRect& rect, int trayHint, std::uint32_t window)
 {
     stop();
     source_ = kind;
     trayHint_ = trayHint;
     mirror_ = rect;
-    host_.onSourceChanged();
-    host_.clearDrawing();
-    if (!host_.targetVisible())
-        host_.showTarget();
-    if (autoRun_)
-        start();
-}
-
-void Session::chooseDesktop(const QRect& sourceDisplay)
-{
-    window_ = 0;
-    chooseRect(SourceKind::Desktop, sourceDisplay, 1);
-}
-
-void Session::chooseArea(const QRect& area, int trayHint)
-{
-    window_ = 0;
-    chooseRect(SourceKind::Desktop, area, trayHint);
-}
-
-void Session::chooseClipboard()
-{
-    stop();
-    window_ = 0;
-    source_ = SourceKind::Clipboard;
-    // A code without a hint text: the tray hint stays as it was.
-    trayHint_ = 400;
-    host_.onSourceChanged();
-    if (!host_.targetVisible())
-        host_.showTarget();
-    if (autoRun_)
-        start();
-}
-
-void Session::chooseWindow(std::uint32_t window, const QRect& frame)
-{
     window_ = window;
-    chooseRect(SourceKind::WindowArea, frame, 3);
+    host_.onSourceChanged();
+    if (usesFrameLoop(kind))
+        host_.clearDrawing();
+    if (!host_.targetVisible())
+        host_.showTarget();
+    if (autoRun_)
+        start();
 }
+
+void Session::chooseDesktop(const QRect& sourceDisplay) { choose(SourceKind::Desktop, sourceDisplay, 1, 0); }
+
+void Session::chooseArea(const QRect& area, int trayHint) { choose(SourceKind::Desktop, area, trayHint, 0); }
+
+// 400: a code without a hint text, so the tray hint stays as it was.
+void Session::chooseClipboard() { choose(SourceKind::Clipboard, mirror_, 400, 0); }
+
+void Session::chooseWindow(std::uint32_t window, const QRect& frame) { choose(SourceKind::WindowArea, frame, 3, window); }
 
 void Session::followWindow(const QRect& frame)
 {

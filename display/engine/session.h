@@ -99,7 +99,7 @@ public:
     void frameDone();
 
 private:
-    void chooseRect(SourceKind kind, const QRect& rect, int trayHint);
+    void choose(SourceKind kind, const QRect& rect, int trayHint, std::uint32_t window);
 
     SessionHost& host_;
     SourceKind source_ = SourceKind::None;
