@@ -28,4 +28,16 @@ QList<Monitor> monitors()
 
 int validDisplayIndex(int index, int count) { return (index >= 0 && index < count) ? index : 0; }
 
+QRect primaryRoot()
+{
+    const QScreen* p = QGuiApplication::primaryScreen();
+    return p ? p->geometry() : QRect(0, 0, 1920, 1080);
+}
+
+QRect displayRootAt(int storedIndex)
+{
+    const QList<Monitor> list = monitors();
+    return list.isEmpty() ? primaryRoot() : list[validDisplayIndex(storedIndex, int(list.size()))].root;
+}
+
 } // namespace mirovex::platform

@@ -26,4 +26,10 @@ DesktopFrame desktopFrame();
 // past the last) means the first display.
 int validDisplayIndex(int index, int count);
 
+// The primary display on the root; a 1920x1080 stand-in while Qt knows no
+// display at all.
+QRect primaryRoot();
+// The display a stored index names, by the rule above, on the root.
+QRect displayRootAt(int storedIndex);
+
 } // namespace mirovex::platform

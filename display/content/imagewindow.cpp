@@ -50,23 +50,9 @@ private:
     std::unique_ptr<platform::ScreenCapture> capture_;
 };
 
-QList<platform::Monitor> displays() { return platform::monitors(); }
+QRect targetDisplay() { return platform::displayRootAt(SettingsFile(settings::mainFilePath()).read(settings::key::selectMonitor)); }
 
-QRect targetDisplay()
-{
-    const QList<platform::Monitor> list = displays();
-    if (list.isEmpty())
-        return QRect(0, 0, 1920, 1080);
-    return list[platform::validDisplayIndex(SettingsFile(settings::mainFilePath()).read(settings::key::selectMonitor),
-                                            int(list.size()))]
-        .root;
-}
-
-QRect sourceDisplay()
-{
-    const QList<platform::Monitor> list = displays();
-    return list.isEmpty() ? QRect(0, 0, 1920, 1080) : list.first().root;
-}
+QRect sourceDisplay() { return platform::primaryRoot(); }
 } // namespace
 
 QImage previewPicture(const QImage& capture, QSize view)

@@ -97,8 +97,7 @@ void MirrorController::updateScreenSaver() { screenSaver_.set(session_.running()
 
 void MirrorController::toggleFullScreenAgainst(int divisor, bool atPrimaryCorner)
 {
-    const QList<platform::Monitor> list = platform::monitors();
-    const QRect primary = list.isEmpty() ? QRect(0, 0, 1920, 1080) : list.first().root;
+    const QRect primary = platform::primaryRoot();
     target_->setFullScreenOn(!target_->fullScreenShown(), primary.size() / divisor,
                              atPrimaryCorner ? std::optional<QPoint>(primary.topLeft()) : std::nullopt);
 }
@@ -178,11 +177,7 @@ void MirrorController::setInvert(bool on)
     writeSetting(settings::mainFilePath(), settings::key::on2C, on);
 }
 
-int MirrorController::primaryWidth() const
-{
-    const QScreen* p = QGuiApplication::primaryScreen();
-    return p ? p->geometry().width() : 1920;
-}
+int MirrorController::primaryWidth() const { return platform::primaryRoot().width(); }
 
 void MirrorController::changeEffects(const std::function<void(fx::EffectState&)>& change)
 {

@@ -112,8 +112,7 @@ void AreaSelection::previouslySelected()
         return;
     Session& session = mirror_.session();
     if (!(isSelectedArea(session) && session.trayHint() == 110)) {
-        const QList<platform::Monitor> list = platform::monitors();
-        const QRect primary = list.isEmpty() ? QRect(0, 0, 1920, 1080) : list.first().frame;
+        const QRect primary(QPoint(0, 0), platform::primaryRoot().size());
         const QRect stored = area::readStoredArea(SettingsFile(settingsPath(area::kAreaFile)), primary, desktopFrame());
         last_ = stored;
         mirror_.chooseArea(stored, 110);

@@ -55,12 +55,7 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
         const TFmonitor& t = mirror_->target();
         if (t.isVisible())
             return QRect(t.mapToGlobal(QPoint(0, 0)), t.size());
-        const QList<platform::Monitor> list = platform::monitors();
-        if (list.isEmpty())
-            return QRect();
-        return list[platform::validDisplayIndex(SettingsFile(settings::mainFilePath()).read(settings::key::selectMonitor),
-                                                int(list.size()))]
-            .root;
+        return platform::displayRootAt(SettingsFile(settings::mainFilePath()).read(settings::key::selectMonitor));
     });
     toolbar_->setImageWindow(*image_);
     progress(3);
