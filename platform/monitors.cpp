@@ -28,6 +28,14 @@ QList<Monitor> monitors()
 
 int validDisplayIndex(int index, int count) { return (index >= 0 && index < count) ? index : 0; }
 
+QList<QRect> workAreas()
+{
+    QList<QRect> out;
+    for (const QScreen* s : QGuiApplication::screens())
+        out.append(s->availableGeometry());
+    return out;
+}
+
 QRect primaryRoot()
 {
     const QScreen* p = QGuiApplication::primaryScreen();

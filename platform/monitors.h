@@ -26,6 +26,9 @@ DesktopFrame desktopFrame();
 // past the last) means the first display.
 int validDisplayIndex(int index, int count);
 
+// The work areas of the displays (without panels), on the root.
+QList<QRect> workAreas();
+
 // The primary display on the root; a 1920x1080 stand-in while Qt knows no
 // display at all.
 QRect primaryRoot();

@@ -240,10 +240,7 @@ void TFslika::mouseMoveEvent(QMouseEvent* e)
 {
     if (!dragOffset_)
         return;
-    QList<QRect> areas;
-    for (QScreen* s : QGuiApplication::screens())
-        areas.append(s->availableGeometry());
-    move(toolbar::snapped(QRect(e->globalPosition().toPoint() - *dragOffset_, size()), areas));
+    move(toolbar::snapped(QRect(e->globalPosition().toPoint() - *dragOffset_, size()), platform::workAreas()));
 }
 
 void TFslika::mouseReleaseEvent(QMouseEvent* e)

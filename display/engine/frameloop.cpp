@@ -71,7 +71,9 @@ void FrameLoop::runEffects(const QRect& rootRect, bool keepRaw)
     fx::Frame f;
     f.pixels = &frame;
     f.raw = keepRaw ? &raw_ : nullptr;
-    const QPoint pointer = pointer_ ? pointer_() : QPoint();
+    // Only the effects around the pointer ask the server where it is.
+    const bool aroundPointer = effects_.isolation || effects_.spotlight;
+    const QPoint pointer = aroundPointer && pointer_ ? pointer_() : QPoint();
     f.mouse = pointer - rootRect.topLeft();
     if (effects_.isolation) {
         // The colour under the pointer, also when it lies outside the area.

@@ -414,17 +414,14 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 void TMainForm::popUpBelow(QToolButton* button, QMenu* menu)
 {
     menuOpening();
-    button->setProperty("open", true);
-    button->style()->unpolish(button);
-    button->style()->polish(button);
-    connect(
-        menu, &QMenu::aboutToHide, button,
-        [button] {
-            button->setProperty("open", false);
-            button->style()->unpolish(button);
-            button->style()->polish(button);
-        },
-        Qt::SingleShotConnection);
+    // The button looks lit while its menu is open.
+    const auto lit = [button](bool on) {
+        button->setProperty("open", on);
+        button->style()->unpolish(button);
+        button->style()->polish(button);
+    };
+    lit(true);
+    connect(menu, &QMenu::aboutToHide, button, [lit] { lit(false); }, Qt::SingleShotConnection);
     menu->popup(button->mapToGlobal(QPoint(0, button->height() + 5)));
 }
 
@@ -520,11 +517,8 @@ void TMainForm::mouseMoveEvent(QMouseEvent* event)
 {
     if (!dragOffset_)
         return;
-    QList<QRect> areas;
-    for (QScreen* s : QGuiApplication::screens())
-        areas.append(s->availableGeometry());
     const QRect wanted(event->globalPosition().toPoint() - *dragOffset_, size());
-    move(toolbar::snapped(wanted, areas));
+    move(toolbar::snapped(wanted, platform::workAreas()));
 }
 
 void TMainForm::mouseReleaseEvent(QMouseEvent* event)
