@@ -110,10 +110,16 @@ TMainForm::TMainForm(MirrorController& controller)
 
     const QPoint stored(file.read(settings::key::velikostLevo), file.read(settings::key::velikostGor));
     const QPoint place = toolbar::restoredPosition(stored, size(), displaysInFrame());
-    move(platform::desktopFrame().toRoot(place));
+    placeAt(platform::desktopFrame().toRoot(place));
 }
 
 TMainForm::~TMainForm() = default;
+
+void TMainForm::placeAt(const QPoint& rootPos)
+{
+    placed_ = rootPos;
+    move(rootPos);
+}
 
 QToolButton* TMainForm::makeButton(const QString& hint)
 {
@@ -518,7 +524,7 @@ void TMainForm::mouseMoveEvent(QMouseEvent* event)
     if (!dragOffset_)
         return;
     const QRect wanted(event->globalPosition().toPoint() - *dragOffset_, size());
-    move(toolbar::snapped(wanted, platform::workAreas()));
+    placeAt(toolbar::snapped(wanted, platform::workAreas()));
 }
 
 void TMainForm::mouseReleaseEvent(QMouseEvent* event)
@@ -559,15 +565,27 @@ void TMainForm::showEvent(QShowEvent* event)
     // No task-bar button: the toolbar is a tool, not an application window.
     platform::keepOffTaskbar(windowHandle());
     setOpacity(255);
+    // A loaded machine can take its time over the first placement: look twice.
     QTimer::singleShot(300, this, &TMainForm::settlePosition);
+    QTimer::singleShot(1200, this, &TMainForm::settlePosition);
 }
 
 void TMainForm::settlePosition()
 {
     if (!isVisible() || dragOffset_)
         return;
-    if (const auto real = platform::rootPosition(windowHandle()); real && *real != geometry().topLeft())
+    const auto real = platform::rootPosition(windowHandle());
+    if (!real)
+        return;
+    // Qt's first idea of where the window is can be stale: learn the real
+    // spot first, so that a move to the place we asked for is not taken for
+    // one that is already done.
+    if (*real != geometry().topLeft())
         move(*real);
+    // A window manager that put the toolbar somewhere else on mapping it
+    // (under load some do) is asked once more for the stored place.
+    if (placed_ && *real != *placed_)
+        move(*placed_);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)

@@ -28,6 +28,10 @@ public:
     explicit TMainForm(MirrorController& controller);
     ~TMainForm() override;
 
+    // Puts the toolbar at `rootPos` and keeps it there should the window
+    // manager place it elsewhere when it maps it.
+    void placeAt(const QPoint& rootPos);
+
     QToolButton* menuButton() const { return xbMenu_; }
     QToolButton* sendButton() const { return speedButton8_; }
     QToolButton* quickButton() const { return xiQuick_; }
@@ -133,6 +137,7 @@ private:
     bool bringToFrontAllowed_ = true;
     std::optional<std::uint32_t> foregroundAtMenu_;
     std::optional<QPoint> dragOffset_;
+    std::optional<QPoint> placed_; // where our own code last put the toolbar, on the root
     std::function<void(const QString&)> trayHintSink_;
 };
 

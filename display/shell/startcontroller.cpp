@@ -208,7 +208,7 @@ void StartController::screensChanged()
         const QPoint at = platform::desktopFrame().fromRoot(toolbar_->pos());
         const QPoint kept = toolbar::restoredPosition(at, toolbar_->size(), displays);
         if (kept != at)
-            toolbar_->move(platform::desktopFrame().toRoot(kept));
+            toolbar_->placeAt(platform::desktopFrame().toRoot(kept));
     });
 }
 

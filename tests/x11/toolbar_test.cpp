@@ -183,7 +183,10 @@ void ToolbarTest::windowManagerSeesAFixedToolWindowAbove()
     // Borderless, and at the default spot of a new settings folder.
     QVERIFY2(xprop(*m_bar, "_MOTIF_WM_HINTS").contains("0x2, 0x1, 0x0"), "decorations not switched off");
     const QRect placed(platform::desktopFrame().toRoot(QPoint(300, 600)), QSize(238, 42));
-    QVERIFY(waitUntil([&] { return m_bar->frameGeometry() == placed; }, 3000));
+    if (!waitUntil([&] { return m_bar->frameGeometry() == placed; }, 3000)) {
+        const QRect g = m_bar->frameGeometry();
+        QFAIL(qPrintable(QStringLiteral("toolbar at %1,%2 %3x%4").arg(g.x()).arg(g.y()).arg(g.width()).arg(g.height())));
+    }
 
     // Rounded corners cut out of the shape, the rest of it whole.
     const QRegion shape = boundingShape(*m_bar);
@@ -427,7 +430,7 @@ void ToolbarTest::keepsInFrontAndSetsTheTrayHint()
 
 void ToolbarTest::closingSavesTheSettings()
 {
-    m_bar->move(m_bar->pos() + QPoint(40, -30));
+    m_bar->placeAt(m_bar->pos() + QPoint(40, -30));
     QVERIFY(waitUntil([&] { return m_bar->pos() == m_bar->frameGeometry().topLeft(); }, 3000));
     click(centreOf(m_bar->quickButton()));
     QVERIFY(waitUntil([&] { return QApplication::activePopupWidget() == m_bar->quickMenu(); }, 3000));
