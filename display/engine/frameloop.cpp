@@ -1,5 +1,6 @@
 #include "frameloop.h"
 
+#include "focus.h"
 #include "geometry/aspectfit.h"
 #include "monitors.h"
 #include "targetwindow.h"
@@ -30,19 +31,49 @@ FrameLoop::FrameLoop(Session& session, DrawingArea& area, platform::ScreenCaptur
 {
     // At most one tick every 16 ms, on time: a coarse timer would drift to
     // 20 ms and more and the picture would judder.
-    timer_.setTimerType(Qt::PreciseTimer);
-    timer_.setInterval(16);
-    connect(&timer_, &QTimer::timeout, this, &FrameLoop::tick);
+    for (QTimer* t : {&timer_, &focusTimer_}) {
+        t->setTimerType(Qt::PreciseTimer);
+        t->setInterval(16);
+        connect(t, &QTimer::timeout, this, &FrameLoop::tick);
+    }
 }
 
-void FrameLoop::setEnabled(bool on)
+namespace {
+void switchTimer(QTimer& t, bool on)
 {
-    if (on == timer_.isActive())
+    if (on == t.isActive())
         return;
     if (on)
-        timer_.start();
+        t.start();
     else
-        timer_.stop();
+        t.stop();
+}
+} // namespace
+
+void FrameLoop::setEnabled(bool on) { switchTimer(timer_, on); }
+
+void FrameLoop::setFocusEnabled(bool on) { switchTimer(focusTimer_, on); }
+
+bool FrameLoop::wantsPointer(SourceKind source) const
+{
+    return source == SourceKind::Focus || effects_.isolation || effects_.spotlight || cursor_.ring ||
+           (!cursor_.hidden && cursor_.kind != cursor::Kind::None);
+}
+
+void FrameLoop::drawCursor(const QRect& rootRect, QPoint pointer, const QRect& focusDisplay)
+{
+    QImage& frame = *frame_;
+    cursor::Where where;
+    where.pointer = pointer - rootRect.topLeft();
+    if (!focusDisplay.isNull()) {
+        where.onDisplay = focusDisplay.contains(pointer);
+        where.crossPen = 1;
+    }
+    const cursor::SystemPicture* system =
+        cursor_.kind == cursor::Kind::System && !cursor_.hidden && systemCursor_ ? systemCursor_() : nullptr;
+    cursor::draw(frame, cursor_, where, system);
+    if (cursor_.ring)
+        ring_.drawAndAdvance(frame, where.pointer, cursor_.dotSize, fps_);
 }
 
 void FrameLoop::countFrame()
@@ -57,7 +88,7 @@ void FrameLoop::countFrame()
     }
 }
 
-void FrameLoop::runEffects(const QRect& rootRect, bool keepRaw)
+void FrameLoop::runEffects(const QRect& rootRect, bool keepRaw, QPoint pointer)
 {
     QImage& frame = *frame_;
     if (keepRaw) {
@@ -71,9 +102,6 @@ void FrameLoop::runEffects(const QRect& rootRect, bool keepRaw)
     fx::Frame f;
     f.pixels = &frame;
     f.raw = keepRaw ? &raw_ : nullptr;
-    // Only the effects around the pointer ask the server where it is.
-    const bool aroundPointer = effects_.isolation || effects_.spotlight;
-    const QPoint pointer = aroundPointer && pointer_ ? pointer_() : QPoint();
     f.mouse = pointer - rootRect.topLeft();
     if (effects_.isolation) {
         // The colour under the pointer, also when it lies outside the area.
@@ -87,10 +115,20 @@ void FrameLoop::runEffects(const QRect& rootRect, bool keepRaw)
 void FrameLoop::tick()
 {
     const SourceKind source = session_.source();
-    if (source != SourceKind::Desktop && source != SourceKind::WindowArea) {
+    const bool focus = source == SourceKind::Focus;
+    // Each timer drives its own sources only: a tick of the other one (a
+    // source chosen in between) switches it off.
+    QTimer* const driver = qobject_cast<QTimer*>(sender());
+    if (driver && (driver == &focusTimer_) != focus) {
+        switchTimer(*driver, false);
+        if (source != SourceKind::None)
+            return;
+    }
+    if (source != SourceKind::Desktop && source != SourceKind::WindowArea && !focus) {
         if (source == SourceKind::None && onIdle_)
             onIdle_();
         setEnabled(false);
+        setFocusEnabled(false);
         session_.frameDone();
         return;
     }
@@ -107,6 +145,19 @@ void FrameLoop::tick()
             return;
         }
         session_.followWindow(look.frame);
+    }
+
+    // Only the pointer's users ask the server where it is.
+    const QPoint pointer = wantsPointer(source) && pointer_ ? pointer_() : QPoint();
+    QRect focusDisplay;
+    if (focus) {
+        focusDisplay = focusDisplay_ ? focusDisplay_() : QRect();
+        if (focusDisplay.isEmpty()) {
+            session_.frameDone();
+            return;
+        }
+        const int a = focus::halfWidth(focusPosition_, focusDisplay.size());
+        session_.followFocus(platform::desktopFrame().fromRoot(focus::rect(pointer, focusDisplay, a)));
     }
 
     QRect rect = session_.mirrorRect();
@@ -154,7 +205,10 @@ void FrameLoop::tick()
     }
     frame_ = &capture_.frame(rect.size());
     if (effects_.anyStage() || keepRaw)
-        runEffects(rootRect, keepRaw);
+        runEffects(rootRect, keepRaw, pointer);
+    const auto o0 = Clock::now();
+    drawCursor(rootRect, pointer, focusDisplay);
+    timings_.overlay = Clock::now() - o0;
 
     QImage& back = area_.backBuffer();
     if (back.isNull()) { // no client area: nothing to present

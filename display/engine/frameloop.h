@@ -3,6 +3,7 @@
 // shape kept, and present it.
 #pragma once
 
+#include "cursoroverlay.h"
 #include "effects.h"
 #include "scaler.h"
 #include "screencapture.h"
@@ -22,6 +23,7 @@ class DrawingArea;
 struct FrameTimings {
     std::chrono::nanoseconds capture{0}, scale{0}, present{0}; // wall time
     std::chrono::nanoseconds captureCpu{0};                     // this thread's CPU in the capture
+    std::chrono::nanoseconds overlay{0};                        // cursor and ring
 };
 
 class FrameLoop : public QObject {
@@ -29,8 +31,24 @@ class FrameLoop : public QObject {
 public:
     FrameLoop(Session& session, DrawingArea& area, platform::ScreenCapture& capture, QObject* parent = nullptr);
 
+    // The frame timer of the live sources, and the Focus source's own.
     void setEnabled(bool on);
     bool enabled() const { return timer_.isActive(); }
+    void setFocusEnabled(bool on);
+    bool focusEnabled() const { return focusTimer_.isActive(); }
+
+    // The cursor drawn into each frame, and the system cursor's picture
+    // (null when none is known).
+    void setCursorStyle(const cursor::Style& style) { cursor_ = style; }
+    const cursor::Style& cursorStyle() const { return cursor_; }
+    void setSystemCursor(std::function<const cursor::SystemPicture*()> picture) { systemCursor_ = std::move(picture); }
+    const cursor::Ring& ring() const { return ring_; }
+
+    // Focus: the display that is magnified (on the root) and the zoom
+    // position (see focus.h).
+    void setFocusDisplay(std::function<QRect()> display) { focusDisplay_ = std::move(display); }
+    void setFocusPosition(int position) { focusPosition_ = position; }
+    int focusPosition() const { return focusPosition_; }
 
     void setInvert(bool on) { effects_.invert = on; }
     bool invert() const { return effects_.invert; }
@@ -38,7 +56,7 @@ public:
     void setEffects(const fx::EffectState& e) { effects_ = e; }
     const fx::EffectState& effects() const { return effects_; }
     // Where the pointer is (root coordinates), and the colour under it;
-    // asked only while an effect needs them.
+    // asked only while an effect, the cursor or Focus needs them.
     void setPointer(std::function<QPoint()> pointer) { pointer_ = std::move(pointer); }
     void setColourAt(std::function<QRgb(QPoint)> colourAt) { colourAt_ = std::move(colourAt); }
     void setFilter(FrameScaler::Filter f) { scaler_.setFilter(f); }
@@ -71,13 +89,16 @@ public:
 
 private:
     void countFrame();
-    void runEffects(const QRect& rootRect, bool keepRaw);
+    void runEffects(const QRect& rootRect, bool keepRaw, QPoint pointer);
+    void drawCursor(const QRect& rootRect, QPoint pointer, const QRect& focusDisplay);
+    bool wantsPointer(SourceKind source) const;
 
     Session& session_;
     DrawingArea& area_;
     platform::ScreenCapture& capture_;
     FrameScaler scaler_;
     QTimer timer_;
+    QTimer focusTimer_;
     std::function<bool()> targetVisible_;
     std::function<void(const QString&)> onFatal_;
     std::function<void()> onIdle_;
@@ -85,6 +106,11 @@ private:
     std::function<QPoint()> pointer_;
     std::function<QRgb(QPoint)> colourAt_;
     fx::EffectState effects_;
+    cursor::Style cursor_;
+    cursor::Ring ring_;
+    std::function<const cursor::SystemPicture*()> systemCursor_;
+    std::function<QRect()> focusDisplay_;
+    int focusPosition_ = 503;
     fx::Rng rng_;
     fx::Scratch scratch_;
     QImage raw_;

@@ -1,5 +1,6 @@
 #include "mirrorcontroller.h"
 
+#include "focus.h"
 #include "mirovexsettings.h"
 #include "picture/decode.h"
 #include "monitors.h"
@@ -9,6 +10,7 @@
 #include <QScreen>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QTimer>
 
 namespace mirovex {
 
@@ -26,6 +28,24 @@ MirrorController::MirrorController()
     spotIndex_ = file.read(settings::key::spotLightIdx);
     effects.swapMode = file.read(settings::key::swapColorIdx);
     loop_->setEffects(effects);
+    loop_->setFocusPosition(file.read(settings::key::opKrizValue));
+    loop_->setFocusDisplay([this] { return focusDisplay(); });
+    reloadCursor();
+    loop_->setSystemCursor([this]() -> const cursor::SystemPicture* {
+        const platform::CursorPicture* now = systemCursor_.current();
+        if (!now)
+            return nullptr;
+        if (now->serial != systemSerial_ || systemPicture_.image.isNull()) {
+            systemPicture_ = {now->image, now->hotspot};
+            systemSerial_ = now->serial;
+        }
+        return &systemPicture_;
+    });
+    zoomSave_ = new QTimer(this);
+    zoomSave_->setSingleShot(true);
+    // Longer than a held key's first repeat, so a held key writes once.
+    zoomSave_->setInterval(800);
+    connect(zoomSave_, &QTimer::timeout, this, &MirrorController::saveFocusPosition);
     loop_->setPointer([] { return QCursor::pos(); });
     loop_->setColourAt([](QPoint p) -> QRgb {
         QScreen* s = QGuiApplication::screenAt(p);
@@ -84,7 +104,86 @@ MirrorController::MirrorController()
     });
 }
 
-MirrorController::~MirrorController() = default;
+MirrorController::~MirrorController() { saveFocusPosition(); }
+
+QRect MirrorController::focusDisplay() const { return platform::primaryRoot(); }
+
+void MirrorController::chooseFocus()
+{
+    const QRect display = focusDisplay();
+    if (display.isEmpty())
+        return;
+    const int a = focus::halfWidth(loop_->focusPosition(), display.size());
+    session_.chooseFocus(platform::desktopFrame().fromRoot(focus::rect(QCursor::pos(), display, a)));
+}
+
+void MirrorController::zoomTo(int position)
+{
+    if (position == loop_->focusPosition())
+        return;
+    loop_->setFocusPosition(position);
+    zoomPending_ = true;
+    zoomSave_->start();
+}
+
+void MirrorController::zoomIn() { zoomTo(focus::zoomIn(loop_->focusPosition(), focusDisplay().size())); }
+
+void MirrorController::zoomOut() { zoomTo(focus::zoomOut(loop_->focusPosition(), focusDisplay().size())); }
+
+bool MirrorController::saveFocusPosition()
+{
+    if (!zoomPending_)
+        return true;
+    zoomSave_->stop();
+    zoomPending_ = false;
+    return writeSetting(settings::mainFilePath(), settings::key::opKrizValue, loop_->focusPosition());
+}
+
+void MirrorController::changeCursor(const std::function<void(cursor::Style&)>& change)
+{
+    cursor::Style style = loop_->cursorStyle();
+    change(style);
+    loop_->setCursorStyle(style);
+}
+
+void MirrorController::setCursorKind(cursor::Kind kind)
+{
+    changeCursor([&](cursor::Style& s) { s.kind = kind; });
+    writeSetting(settings::mainFilePath(), settings::key::cursorCurrent, int(kind));
+}
+
+void MirrorController::toggleRing()
+{
+    changeCursor([](cursor::Style& s) { s.ring = !s.ring; });
+    writeSetting(settings::mainFilePath(), settings::key::animation, loop_->cursorStyle().ring);
+}
+
+void MirrorController::toggleHideCursor()
+{
+    changeCursor([](cursor::Style& s) { s.hidden = !s.hidden; });
+}
+
+void MirrorController::reloadCursor()
+{
+    const SettingsFile file(settings::mainFilePath());
+    const cursor::Sliders sliders{file.read(settings::key::opPikaValue), file.read(settings::key::opSencaValue),
+                                  file.read(settings::key::opKrizVelikosr)};
+    // The dynamic size follows the rectangle presented: it is what the
+    // target enlarges.
+    const QRect area = session_.mirrorRect();
+    const cursor::Sizes sizes = cursor::sizes(sliders, file.read(settings::key::dynamicCursor),
+                                              session_.source() == SourceKind::Desktop && session_.trayHint() == 1,
+                                              area.size(), platform::primaryRoot().size());
+    changeCursor([&](cursor::Style& s) {
+        s.kind = cursor::Kind(file.read(settings::key::cursorCurrent));
+        s.ring = file.read(settings::key::animation);
+        s.dotSize = sizes.dot;
+        s.haloSize = sizes.halo;
+        s.crossHalf = sliders.cross;
+        s.dotColour = file.read(settings::key::selectDotColor);
+        s.crossColour = file.read(settings::key::selectCrossColor);
+    });
+}
 
 bool MirrorController::eventFilter(QObject* watched, QEvent* event)
 {
@@ -253,6 +352,7 @@ void MirrorController::hideTarget() { target_->hide(); }
 
 void MirrorController::showView(TargetView view) { target_->setView(view); }
 void MirrorController::setFrameTimer(bool on) { loop_->setEnabled(on); }
+void MirrorController::setFocusTimer(bool on) { loop_->setFocusEnabled(on); }
 void MirrorController::clearDrawing() { target_->drawingArea()->clearBlack(); }
 bool MirrorController::targetVisible() const { return target_->isVisible(); }
 void MirrorController::showTarget() { showTargetOnStoredDisplay(); }
@@ -260,6 +360,8 @@ void MirrorController::raiseTarget() { target_->raise(); }
 void MirrorController::offerSources() { emit sourcesWanted(); }
 void MirrorController::onRunningChanged(bool running)
 {
+    if (running)
+        reloadCursor();
     updateScreenSaver();
     emit runningChanged(running);
 }

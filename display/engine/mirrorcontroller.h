@@ -6,6 +6,7 @@
 #include "desktopstate.h"
 #include "frameloop.h"
 #include "screencapture.h"
+#include "systemcursor.h"
 #include "settings/settingsfile.h"
 #include "session.h"
 #include "targetwindow.h"
@@ -38,6 +39,29 @@ public:
 
     // "Window Area": follows the window from now on. False when it is gone.
     bool chooseWindow(std::uint32_t window);
+
+    // "Focus": a magnifier on the target display that follows the pointer.
+    void chooseFocus();
+    // The zoom commands: a smaller (in) or larger (out) rectangle at once;
+    // the position is stored once a run of commands has ended, so a held
+    // key writes the file once.
+    void zoomIn();
+    void zoomOut();
+    int focusPosition() const { return loop_->focusPosition(); }
+    // The display Focus magnifies: the primary, on the root.
+    QRect focusDisplay() const;
+    // Writes a zoom position that is still waiting; true when nothing waits
+    // or it was written.
+    bool saveFocusPosition();
+
+    // The cursor on the target display. The kind and the ring are stored
+    // at once; hiding is not stored.
+    const cursor::Style& cursorStyle() const { return loop_->cursorStyle(); }
+    void setCursorKind(cursor::Kind kind);
+    void toggleRing();
+    void toggleHideCursor();
+    // Sizes and colours from the settings file, for the area presented now.
+    void reloadCursor();
 
     // "Invert Image": live, and stored at once.
     void setInvert(bool on);
@@ -93,6 +117,7 @@ signals:
 private:
     void showView(TargetView view) override;
     void setFrameTimer(bool on) override;
+    void setFocusTimer(bool on) override;
     void clearDrawing() override;
     bool targetVisible() const override;
     void showTarget() override;
@@ -100,6 +125,8 @@ private:
     void offerSources() override;
     void onRunningChanged(bool running) override;
     void onSourceChanged() override { emit sourceChanged(); }
+    void changeCursor(const std::function<void(cursor::Style&)>& change);
+    void zoomTo(int position);
     void changeEffects(const std::function<void(fx::EffectState&)>& change);
     // Flips one of the four stored switches and writes it.
     void toggleSwitch(bool fx::EffectState::*which, const BoolKey& key);
@@ -118,6 +145,11 @@ private:
     std::unique_ptr<platform::WindowTracker> tracker_;
     int spotIndex_ = 2;
     platform::ClipboardReader* clipboard_ = nullptr;
+    platform::SystemCursor systemCursor_;
+    cursor::SystemPicture systemPicture_;
+    quint32 systemSerial_ = 0;
+    QTimer* zoomSave_ = nullptr;
+    bool zoomPending_ = false;
     int clipboardShown_ = 0;
 };
 

@@ -3,8 +3,17 @@
 namespace mirovex {
 
 namespace {
-bool usesFrameLoop(SourceKind s) { return s == SourceKind::Desktop || s == SourceKind::WindowArea; }
+bool usesFrameLoop(SourceKind s) { return s == SourceKind::Desktop || s == SourceKind::WindowArea || s == SourceKind::Focus; }
 } // namespace
+
+// The live sources run on the frame timer, Focus on its own; the other one
+// is always off, so only one drives the drawing area.
+void Session::setTimers(bool on)
+{
+    const bool focus = on && source_ == SourceKind::Focus;
+    host_.setFrameTimer(on && !focus);
+    host_.setFocusTimer(focus);
+}
 
 void Session::start()
 {
@@ -13,7 +22,7 @@ void Session::start()
     if (usesFrameLoop(source_)) {
         host_.clearDrawing();
         host_.showView(TargetView::Drawing);
-        host_.setFrameTimer(true);
+        setTimers(true);
     } else if (source_ == SourceKind::Clipboard) {
         host_.showView(TargetView::Picture);
     }
@@ -29,7 +38,7 @@ void Session::stop()
     if (!running_)
         return;
     running_ = false;
-    host_.setFrameTimer(false);
+    setTimers(false);
     host_.onRunningChanged(false);
 }
 
@@ -54,7 +63,7 @@ void Session::sendOneFrame()
     if (usesFrameLoop(source_)) {
         host_.showView(TargetView::Drawing);
         oneShot_ = true;
-        host_.setFrameTimer(true);
+        setTimers(true);
     }
 }
 
@@ -62,7 +71,7 @@ void Session::stopProjection()
 {
     host_.resetEffects();
     host_.clearDrawing();
-    host_.setFrameTimer(false);
+    setTimers(false);
     source_ = SourceKind::None;
     window_ = 0;
     oneShot_ = false;
@@ -106,13 +115,27 @@ void Session::chooseClipboard() { choose(SourceKind::Clipboard, mirror_, 400, 0)
 
 void Session::chooseWindow(std::uint32_t window, const QRect& frame) { choose(SourceKind::WindowArea, frame, 3, window); }
 
-void Session::followWindow(const QRect& frame)
+void Session::chooseFocus(const QRect& rect)
 {
-    if (source_ != SourceKind::WindowArea || frame == mirror_)
+    if (source_ == SourceKind::Focus) {
+        start();
         return;
-    mirror_ = frame;
+    }
+    // 800: a code without a hint text, so the tray hint stays as it was.
+    choose(SourceKind::Focus, rect, 800, 0);
+}
+
+void Session::follow(SourceKind kind, const QRect& rect)
+{
+    if (source_ != kind || rect == mirror_)
+        return;
+    mirror_ = rect;
     host_.onSourceChanged();
 }
+
+void Session::followWindow(const QRect& frame) { follow(SourceKind::WindowArea, frame); }
+
+void Session::followFocus(const QRect& rect) { follow(SourceKind::Focus, rect); }
 
 void Session::frameDone()
 {
@@ -120,7 +143,7 @@ void Session::frameDone()
         return;
     oneShot_ = false;
     if (!running_)
-        host_.setFrameTimer(false);
+        setTimers(false);
 }
 
 } // namespace mirovex

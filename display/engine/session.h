@@ -28,6 +28,8 @@ public:
     virtual ~SessionHost() = default;
     virtual void showView(TargetView view) = 0;
     virtual void setFrameTimer(bool on) = 0;
+    // The Focus source's own timer.
+    virtual void setFocusTimer(bool on) = 0;
     // Paints the drawing area black and presents it.
     virtual void clearDrawing() = 0;
     virtual bool targetVisible() const = 0;
@@ -94,12 +96,21 @@ public:
     // The followed window moved or changed size.
     void followWindow(const QRect& frame);
 
+    // The source command "Focus": the magnified rectangle around the
+    // pointer, starting at `rect`. Chosen again while it is the source, it
+    // starts it when stopped and otherwise changes nothing.
+    void chooseFocus(const QRect& rect);
+    // The magnified rectangle moved with the pointer or the zoom.
+    void followFocus(const QRect& rect);
+
     // Called by the frame loop after each frame it completed or gave up on:
     // a pending single frame is done, and the timer stops when not running.
     void frameDone();
 
 private:
     void choose(SourceKind kind, const QRect& rect, int trayHint, std::uint32_t window);
+    void setTimers(bool on);
+    void follow(SourceKind kind, const QRect& rect);
 
     SessionHost& host_;
     SourceKind source_ = SourceKind::None;

@@ -165,7 +165,9 @@ void AreaSelection::setMode(area::MarkMode mode)
 void AreaSelection::updateMarking()
 {
     const Session& session = mirror_.session();
-    if (!(isSelectedArea(session) || session.source() == SourceKind::WindowArea) || mode_ == area::MarkMode::None) {
+    const bool marked = isSelectedArea(session) || session.source() == SourceKind::WindowArea ||
+                        session.source() == SourceKind::Focus;
+    if (!marked || mode_ == area::MarkMode::None) {
         marking_.unmark();
         return;
     }

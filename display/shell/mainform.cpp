@@ -147,7 +147,11 @@ void TMainForm::buildQuickMenu()
     later(popQuick_, "Select Desktop Area");
     later(popQuick_, "Previously Selected Desktop Area");
     popQuick_->addSeparator();
-    later(popQuick_, "Focus");
+    popQuick_->addAction(QStringLiteral("Focus"), this, [this] {
+        controller_.chooseFocus();
+        controller_.target().raise();
+        setBringToFrontAllowed(true);
+    });
     popQuick_->addAction(QStringLiteral("Desktop"), this, [this] { controller_.chooseDesktop(); });
     later(popQuick_, "Window Area");
     popQuick_->addAction(QStringLiteral("Clipboard"), this, [this] { controller_.chooseClipboard(); });
@@ -195,14 +199,18 @@ void TMainForm::buildOptionsMenu()
     display->addSeparator();
     later(display, "Preview");
 
-    QMenu* cursor = popupMenu2_->addMenu(QStringLiteral("Cursor Options"));
-    later(cursor, "Dot Cursor");
-    later(cursor, "Cross Cursor");
-    later(cursor, "Arrow Cursor");
-    later(cursor, "Animation Around Cursor");
-    cursor->addSeparator();
-    later(cursor, "Hide Custom Cursor On Target Display");
-    later(cursor, "Set Cursor");
+    QMenu* cursorMenu = popupMenu2_->addMenu(QStringLiteral("Cursor Options"));
+    // The cursor switches show no check marks: the control panel shows them.
+    const struct {
+        const char* caption;
+        cursor::Kind kind;
+    } kinds[] = {{"Dot Cursor", cursor::Kind::Dot}, {"Cross Cursor", cursor::Kind::Cross}, {"Arrow Cursor", cursor::Kind::System}};
+    for (const auto& k : kinds)
+        cursorMenu->addAction(QString::fromUtf8(k.caption), this, [this, kind = k.kind] { controller_.setCursorKind(kind); });
+    cursorMenu->addAction(QStringLiteral("Animation Around Cursor"), this, [this] { controller_.toggleRing(); });
+    cursorMenu->addSeparator();
+    cursorMenu->addAction(QStringLiteral("Hide Custom Cursor On Target Display"), this, [this] { controller_.toggleHideCursor(); });
+    later(cursorMenu, "Set Cursor");
 
     QMenu* effects = popupMenu2_->addMenu(QStringLiteral("Effects"));
     invertItem_ = effects->addAction(QStringLiteral("Invert Image"));

@@ -155,9 +155,13 @@ void StartController::autoStart(int choice)
         mirror_->chooseClipboard();
         mirror_->session().start();
         break;
-    case Slideshow:
     case Fokus:
-        // Sources still to come: the choice is kept and nothing starts.
+        mirror_->showTargetOnStoredDisplay();
+        mirror_->chooseFocus();
+        mirror_->session().start();
+        break;
+    case Slideshow:
+        // A source still to come: the choice is kept and nothing starts.
         std::fprintf(stderr, "Mirovex: the start-up source %d is not available yet; nothing is shown.\n", choice);
         break;
     default:

@@ -30,6 +30,10 @@ TrayMenu::TrayMenu(MirrorController& controller, QWidget& toolbar)
     connect(menu_.get(), &QMenu::aboutToShow, this, [this, showBar] { showBar->setChecked(toolbar_.isVisible()); });
     menu_->addAction(QStringLiteral("Copy Displayed To Clipboard"), this, [this] { controller_.copyDisplayedToClipboard(); });
     menu_->addAction(QStringLiteral("Reset All Settings"), this, &TrayMenu::resetRequested);
+    // The focus size is changed by its hotkeys and the control panel's
+    // slider; until they exist, from here.
+    menu_->addAction(QStringLiteral("Increase Focus Area Size"), this, [this] { controller_.zoomIn(); });
+    menu_->addAction(QStringLiteral("Decrease Focus Area Size"), this, [this] { controller_.zoomOut(); });
     menu_->addSeparator();
     menu_->addAction(QStringLiteral("Quit"), this, &TrayMenu::quitRequested);
     style::applyFlatMenuStyle(menu_.get());

@@ -66,11 +66,12 @@ TEST(DisplayIndex, OutOfRangeMeansTheFirst)
 class FakeHost : public SessionHost {
 public:
     TargetView view = TargetView::Idle;
-    bool timer = false, visible = false, offered = false, running = false;
+    bool timer = false, focusTimer = false, visible = false, offered = false, running = false;
     int clears = 0, shows = 0;
 
     void showView(TargetView v) override { view = v; }
     void setFrameTimer(bool on) override { timer = on; }
+    void setFocusTimer(bool on) override { focusTimer = on; }
     void clearDrawing() override { ++clears; }
     bool targetVisible() const override { return visible; }
     void showTarget() override { visible = true; ++shows; }
@@ -85,6 +86,7 @@ struct Expect {
     bool running, timer, visible;
     TargetView view;
     bool oneShot = false;
+    bool focusTimer = false;
 };
 
 struct Sequence {
@@ -106,6 +108,7 @@ auto stopProjection = [](Session& s, FakeHost&) { s.stopProjection(); };
 auto hide = [](Session&, FakeHost& h) { h.visible = false; };
 auto stopAll = [](Session& s, FakeHost&) { s.stopAll(); };
 auto pickWindow = [](Session& s, FakeHost&) { s.chooseWindow(0x2a00007, QRect(100, 100, 640, 480)); };
+auto focus = [](Session& s, FakeHost&) { s.chooseFocus(QRect(503, 283, 914, 514)); };
 
 TEST(Session, CommandSequences)
 {
@@ -140,6 +143,17 @@ TEST(Session, CommandSequences)
         {"a window area runs on the frame loop", true, false, {pickWindow}, {S::WindowArea, true, true, true, V::Drawing}},
         {"a window area waits without auto run", false, true, {pickWindow}, {S::WindowArea, false, false, true, V::Idle}},
         {"one frame of a window area", false, true, {pickWindow, one}, {S::WindowArea, false, true, true, V::Drawing, true}},
+        // Focus runs on its own timer; the frame timer stays off.
+        {"focus runs on its own timer", true, false, {focus}, {S::Focus, true, false, true, V::Drawing, false, true}},
+        {"focus chosen again keeps it running", true, true, {focus, focus}, {S::Focus, true, false, true, V::Drawing, false, true}},
+        {"focus chosen again starts it when stopped", true, true, {focus, toggle, focus},
+         {S::Focus, true, false, true, V::Drawing, false, true}},
+        {"focus waits without auto run", false, true, {focus}, {S::Focus, false, false, true, V::Idle}},
+        {"one frame of focus", false, true, {focus, one}, {S::Focus, false, false, true, V::Drawing, true, true}},
+        {"after that focus frame its timer stops", false, true, {focus, one, frame}, {S::Focus, false, false, true, V::Drawing}},
+        {"desktop after focus swaps the timers", true, true, {focus, desktop}, {S::Desktop, true, true, true, V::Drawing}},
+        {"focus after desktop swaps them back", true, true, {desktop, focus}, {S::Focus, true, false, true, V::Drawing, false, true}},
+        {"stop projection ends focus", true, true, {focus, stopProjection}, {S::None, false, false, true, V::Idle}},
     };
     for (const auto& c : cases) {
         FakeHost host;
@@ -152,6 +166,7 @@ TEST(Session, CommandSequences)
         EXPECT_EQ(s.running(), c.want.running) << c.name;
         EXPECT_EQ(host.running, c.want.running) << c.name;
         EXPECT_EQ(host.timer, c.want.timer) << c.name;
+        EXPECT_EQ(host.focusTimer, c.want.focusTimer) << c.name;
         EXPECT_EQ(host.visible, c.want.visible) << c.name;
         EXPECT_EQ(host.view, c.want.view) << c.name;
         EXPECT_EQ(s.oneShotPending(), c.want.oneShot) << c.name;

@@ -65,7 +65,7 @@ eval "$(xdotool getwindowgeometry --shell "$(toolbar)")"
 [[ $X == 300 && $Y == 600 ]] || fail "the toolbar is at $X,$Y, not 300,600"
 xdotool mousemove $((X + 117 + 25)) $((Y + 5 + 14)) click 1    # Quick Show
 wait_until 5 menu_open || fail "the Quick Show menu did not open"
-xdotool key Down Down Down Return   # past the two area items: Desktop
+xdotool key Down Down Down Down Return   # past the two area items and Focus: Desktop
 
 target() { xdotool search --onlyvisible --name '^Halvren - Mirovex$' 2>/dev/null | head -n 1; }
 has_target() { [[ -n $(target) ]]; }

@@ -110,6 +110,8 @@ void SelectionTest::init()
     QVERIFY(QTest::qWaitForWindowExposed(m_pattern.get()));
     QVERIFY(waitUntil([&] { return at(grabRoot(m_monitors[0].root), QPoint(300, 200)) == coded(300, 200); }, 5000));
     m_ctl = std::make_unique<MirrorController>();
+    // The drawn cursor would sit on the pixels compared.
+    m_ctl->setCursorKind(cursor::Kind::None);
     m_area = std::make_unique<AreaSelection>(*m_ctl);
 }
 
@@ -270,6 +272,8 @@ void SelectionTest::previouslySelectedComesBackAfterARestart()
     const QImage shot = grabRoot(platform::desktopFrame().toRoot(QRect(QPoint(0, 0), QSize(1, 1))));
     QVERIFY(!shot.isNull());
     m_ctl = std::make_unique<MirrorController>();
+    // The drawn cursor would sit on the pixels compared.
+    m_ctl->setCursorKind(cursor::Kind::None);
     m_area = std::make_unique<AreaSelection>(*m_ctl);
 }
 

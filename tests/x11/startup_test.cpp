@@ -77,6 +77,7 @@ private slots:
     void autoStartDesktopPlacesTheTargetAndRuns_data();
     void autoStartDesktopPlacesTheTargetAndRuns();
     void laterSourcesAreKeptAndIgnored();
+    void focusAtStartRuns();
     void clipboardAtStartWaitsForACopy();
     void firstStartWritesTheDisplayAndShowsTheHint();
     void hintNotShownAgainWhenAsked();
@@ -186,7 +187,7 @@ void StartupTest::autoStartDesktopPlacesTheTargetAndRuns()
 
 void StartupTest::laterSourcesAreKeptAndIgnored()
 {
-    for (const char* choice : {"4", "5", "9"}) {
+    for (const char* choice : {"4", "9"}) {
         write({{"AutoStartMirror", QLatin1String(choice)}, {"Display Options", QStringLiteral("1")}});
         m_start = std::make_unique<StartController>(nullptr, nullptr);
         m_start->firstActivation();
@@ -195,6 +196,19 @@ void StartupTest::laterSourcesAreKeptAndIgnored()
         m_start.reset();
         QCOMPARE(SettingsFile(settings::mainFilePath()).raw("Options", "AutoStartMirror").value_or(QString()), QLatin1String(choice));
     }
+}
+
+void StartupTest::focusAtStartRuns()
+{
+    write({{"AutoStartMirror", QStringLiteral("5")}, {"Display Options", QStringLiteral("1")}});
+    m_start = std::make_unique<StartController>(nullptr, nullptr);
+    m_start->firstActivation();
+    MirrorController& mirror = m_start->mirror();
+    QCOMPARE(mirror.session().source(), SourceKind::Focus);
+    QVERIFY(mirror.session().running());
+    QVERIFY(mirror.frameLoop().focusEnabled());
+    const quint64 shown = mirror.frameLoop().framesShown();
+    QVERIFY(waitUntil([&] { return mirror.frameLoop().framesShown() > shown + 5; }, 5000));
 }
 
 void StartupTest::clipboardAtStartWaitsForACopy()
