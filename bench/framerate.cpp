@@ -7,6 +7,7 @@
 #include "monitors.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QFile>
 #include <QTimer>
 
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -73,6 +75,11 @@ int main(int argc, char** argv)
     const bool nearest = argc > 2 && std::strcmp(argv[2], "nearest") == 0;
     // "heavy": the heaviest combination of effects there is.
     const bool heavy = argc > 2 && std::strcmp(argv[2], "heavy") == 0;
+    // "focus": the Focus magnifier at its default size with the dot and the
+    // ring, the pointer circling so the rectangle moves on every frame.
+    const bool focus = argc > 2 && std::strcmp(argv[2], "focus") == 0;
+    // "cursor": the desktop with the dot and the ring.
+    const bool cursorOn = focus || (argc > 2 && std::strcmp(argv[2], "cursor") == 0);
 
     MirrorController ctl;
     if (nearest)
@@ -84,7 +91,7 @@ int main(int argc, char** argv)
     }
 
     std::vector<double> intervals;
-    std::vector<double> capture, captureCpu, scale, paint;
+    std::vector<double> capture, captureCpu, scale, paint, overlay;
     intervals.reserve(std::size_t(frames));
     quint64 lastShown = 0;
     Clock::time_point last{};
@@ -117,11 +124,25 @@ int main(int argc, char** argv)
         captureCpu.push_back(std::chrono::duration<double, std::milli>(t.captureCpu).count());
         scale.push_back(std::chrono::duration<double, std::milli>(t.scale).count());
         paint.push_back(ctl.target().drawingArea()->lastPaintMs());
+        overlay.push_back(std::chrono::duration<double, std::milli>(t.overlay).count());
+        if (focus) {
+            const double phase = double(intervals.size()) / 60.0;
+            const QPoint c = mons[0].root.center();
+            QCursor::setPos(c + QPoint(int(600 * std::cos(phase)), int(300 * std::sin(phase))));
+        }
         if (int(intervals.size()) >= frames)
             app.quit();
     });
     watch.start();
-    ctl.chooseDesktop();
+    if (cursorOn) {
+        ctl.setCursorKind(cursor::Kind::Dot);
+        if (!ctl.cursorStyle().ring)
+            ctl.toggleRing();
+    }
+    if (focus)
+        ctl.chooseFocus();
+    else
+        ctl.chooseDesktop();
     if (heavy) {
         ctl.setInvert(true);
         ctl.toggleGreyscale();
@@ -143,13 +164,15 @@ int main(int argc, char** argv)
     const auto within = std::count_if(intervals.begin(), intervals.end(), [](double d) { return d <= 20.0; });
     const QSize src = mons[0].root.size(), dst = ctl.target().size();
     std::printf("mirror %dx%d -> %dx%d, %s scaling, %zu frames, %s\n", src.width(), src.height(), dst.width(), dst.height(),
-                nearest ? "nearest" : heavy ? "bilinear + heaviest effects" : "bilinear", intervals.size(),
+                nearest ? "nearest" : heavy ? "bilinear + heaviest effects" : focus ? "Focus, bilinear + dot + ring" : cursorOn ? "bilinear + dot + ring" : "bilinear", intervals.size(),
                 ctl.capture().usesSharedMemory() ? "MIT-SHM" : "GetImage");
     std::printf("  frames per second          %.1f\n", 1000.0 * double(intervals.size()) / wall);
     std::printf("  intervals <= 20 ms         %.1f %%\n", 100.0 * double(within) / double(intervals.size()));
     std::printf("  Mirovex CPU per frame      %.2f ms (capture wait %.2f, scale %.2f, paint %.2f wall)\n",
                 cpu / double(intervals.size()), mean(capture), mean(scale), mean(paint));
     std::printf("  capture CPU per frame      %.2f ms\n", mean(captureCpu));
+    if (cursorOn)
+        std::printf("  cursor and ring per frame  %.3f ms\n", mean(overlay));
     std::printf("  X server CPU per frame     %.2f ms\n", server / double(intervals.size()));
     std::printf("  memcpy of one frame        %.2f ms\n", memcpyFloorMs(std::size_t(src.width()) * std::size_t(src.height()) * 4));
     return 0;

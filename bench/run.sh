@@ -10,12 +10,13 @@ bash "$root/scripts/install-deps.sh"
 command -v ffmpeg >/dev/null || { echo "bench: installing ffmpeg for the comparison"; 
     sudo=(); ((EUID == 0)) || sudo=(sudo); DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends ffmpeg; }
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIROVEX_BENCH=ON >/dev/null
-cmake --build "$build" -j2 --target bench_frame bench_effects bench_framerate
+cmake --build "$build" -j2 --target bench_frame bench_effects bench_cursor bench_framerate
 vdesk=$root/tests/desktop/vdesk
 frames=${FRAMES:-600}
 
 "$build/bench/bench_frame"
 "$build/bench/bench_effects"
+"$build/bench/bench_cursor"
 
 ffmpeg_cpu() { # CPU ms per frame of ffmpeg grabbing the primary display at 60 fps
     local out
@@ -30,7 +31,7 @@ export frames
 for args in "--layout side" "--layout twin" "--layout side --compositor"; do
     echo "== desktop: $args"
     # shellcheck disable=SC2086
-    "$vdesk" run --quiet $args -- bash -c "'$build/bench/bench_framerate' $frames; '$build/bench/bench_framerate' $frames nearest; '$build/bench/bench_framerate' $frames heavy; ffmpeg_cpu"
+    "$vdesk" run --quiet $args -- bash -c "'$build/bench/bench_framerate' $frames; '$build/bench/bench_framerate' $frames nearest; '$build/bench/bench_framerate' $frames heavy; '$build/bench/bench_framerate' $frames cursor; '$build/bench/bench_framerate' $frames focus; ffmpeg_cpu"
 done
 
 echo "== start-up: --layout side --tray"

@@ -55,9 +55,20 @@ void MarkingOverlay::mark(const QRect& mirror, area::MarkMode mode, const QRect&
         mode = area::MarkMode::Frame;
     if (isVisible() && mode == drawn_ && mirror == mirror_ && (mode == area::MarkMode::Frame || display == display_))
         return;
+    // A darkened surround that only moved (Focus follows the pointer on
+    // every frame) repaints just the pixels around the old and the new
+    // rectangle, not the whole display.
+    const bool moved = isVisible() && mode == area::MarkMode::Dim && drawn_ == mode && display == display_;
+    const QRect before = mirror_;
     mirror_ = mirror;
     display_ = display;
     drawn_ = mode;
+    if (moved) {
+        const QMargins border(3, 3, 3, 3);
+        update(QRegion(before.marginsAdded(border).translated(-display.topLeft())) |
+               QRegion(mirror.marginsAdded(border).translated(-display.topLeft())));
+        return;
+    }
     if (mode == area::MarkMode::Frame) {
         // The window is the frame itself: its shape is the dashes, so it
         // needs no compositor and covers nothing else.

@@ -4,6 +4,7 @@
 // picture (red and green the low bits of x and y, blue their high bits), so
 // each target pixel says which desktop pixel it shows.
 
+#include "areaselection.h"
 #include "focus.h"
 #include "mirovexsettings.h"
 #include "mirrorcontroller.h"
@@ -94,6 +95,7 @@ private slots:
     void ringAroundThePointer();
     void focusMagnifiesAroundThePointer();
     void zoomCommandsChangeThePictureAndAreStored();
+    void markingFollowsOutsideTheRectangle();
 
 private:
     void start(bool coded, int cursorKind);
@@ -289,6 +291,37 @@ void CursorFocusTest::zoomCommandsChangeThePictureAndAreStored()
     // Written at the end at the latest.
     m_ctl.reset();
     QCOMPARE(SettingsFile(settings::mainFilePath()).read(settings::key::opKrizValue), focus::kLeast);
+}
+
+void CursorFocusTest::markingFollowsOutsideTheRectangle()
+{
+    start(true, 3);
+    AreaSelection area(*m_ctl);
+    const QPoint first = m_primary.topLeft() + QPoint(700, 500);
+    pointerTo(first);
+    m_ctl->chooseFocus();
+    const auto rootRect = [&] { return platform::desktopFrame().toRoot(m_ctl->session().mirrorRect()); };
+    const auto seen = [](QPoint p) { return decode(grabRoot(QRect(p, QSize(1, 1))).pixel(0, 0)); };
+    // The presenter's own screen: the pattern inside, the marking outside.
+    const auto markedAround = [&](const QRect& r) {
+        if (area.marking().markedArea() != r)
+            return false;
+        for (const QPoint in : {r.center(), r.topLeft() + QPoint(1, 1), r.bottomRight() - QPoint(1, 1)})
+            if (seen(in) != in)
+                return false;
+        const bool dim = area.marking().shownMode() == area::MarkMode::Dim;
+        const QPoint out = dim ? r.topLeft() - QPoint(20, 20) : r.topLeft() - QPoint(2, 2);
+        return seen(out) != out;
+    };
+    QVERIFY(waitUntil([&] { return markedAround(rootRect()); }, 8000));
+    const QRect before = rootRect();
+    const QPoint second = first + QPoint(600, 200);
+    pointerTo(second);
+    QVERIFY(waitUntil([&] { return rootRect() != before && markedAround(rootRect()); }, 5000));
+    // Where the rectangle was is marked now (darkened, or plain again).
+    const QPoint old = before.topLeft() + QPoint(1, 1);
+    if (!rootRect().contains(old) && area.marking().shownMode() == area::MarkMode::Dim)
+        QVERIFY(waitUntil([&] { return seen(old) != old; }, 3000));
 }
 
 QTEST_MAIN(CursorFocusTest)
