@@ -2,6 +2,7 @@
 #include "geometry/aspectfit.h"
 #include "monitors.h"
 #include "session.h"
+#include "toolbarlogic.h"
 
 #include <gtest/gtest.h>
 
@@ -208,6 +209,9 @@ TEST(Session, TrayHintFollowsTheSource)
     EXPECT_EQ(s.trayHint(), 1);
     s.chooseArea(QRect(10, 10, 100, 100));
     EXPECT_EQ(s.trayHint(), 2);
+    // Focus has no hint text of its own: the icon keeps the one it had.
+    s.chooseFocus(QRect(10, 10, 100, 56));
+    EXPECT_FALSE(toolbar::trayHintText(s.trayHint()).has_value());
     s.stopAll();
     EXPECT_EQ(s.trayHint(), 0);
 }
