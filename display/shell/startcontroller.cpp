@@ -1,5 +1,7 @@
 #include "startcontroller.h"
 
+#include "capturewindow.h"
+
 #include "areaselection.h"
 #include "autostart.h"
 #include "desktopstate.h"
@@ -70,6 +72,7 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
         }
     });
     toolbar_->setAreaSelection(*area_);
+    capture_ = std::make_unique<TFsave>(*mirror_);
     progress(6);
     tray_ = std::make_unique<TrayMenu>(*mirror_, *toolbar_);
     toolbar_->setTrayHintSink([this](const QString& hint) { tray_->setHint(hint); });
@@ -81,6 +84,11 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
 
     connect(tray_.get(), &TrayMenu::quitRequested, this, &StartController::exitOrderly);
     connect(tray_.get(), &TrayMenu::resetRequested, this, &StartController::resetAllSettings);
+    connect(tray_.get(), &TrayMenu::captureRequested, this, [this] {
+        capture_->show();
+        capture_->raise();
+        capture_->activateWindow();
+    });
     termination_ = new platform::TerminationWatch(this);
     connect(termination_, &platform::TerminationWatch::terminationRequested, this, &StartController::exitOrderly);
 
@@ -222,6 +230,8 @@ void StartController::exitOrderly()
         return;
     exiting_ = true;
     mirror_->session().stop();
+    // A capture on its way to the disk is finished, not cut off.
+    capture_->waitForWrites();
     toolbar_->saveAllSettings();
     toolbar_->writePosition();
     ++saves_;

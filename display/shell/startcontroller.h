@@ -22,6 +22,7 @@ class TerminationWatch;
 
 class AreaSelection;
 class TFslika;
+class TFsave;
 class MirrorController;
 class TMainForm;
 class TrayMenu;
@@ -40,6 +41,7 @@ public:
     TrayMenu& tray() { return *tray_; }
     AreaSelection& area() { return *area_; }
     TFslika& imageWindow() { return *image_; }
+    TFsave& captureWindow() { return *capture_; }
 
     // After the splash: the tray icon and, as the settings say (always
     // without a tray), the toolbar.
@@ -84,6 +86,7 @@ private:
     std::unique_ptr<TMainForm> toolbar_;
     std::unique_ptr<AreaSelection> area_;
     std::unique_ptr<TFslika> image_;
+    std::unique_ptr<TFsave> capture_;
     std::unique_ptr<TrayMenu> tray_;
     platform::TerminationWatch* termination_ = nullptr;
     std::unique_ptr<platform::RaiseRequestWatch> raiseWatch_;

@@ -34,6 +34,9 @@ TrayMenu::TrayMenu(MirrorController& controller, QWidget& toolbar)
     // slider; until they exist, from here.
     menu_->addAction(QStringLiteral("Increase Focus Area Size"), this, [this] { controller_.zoomIn(); });
     menu_->addAction(QStringLiteral("Decrease Focus Area Size"), this, [this] { controller_.zoomOut(); });
+    // The capture window opens from the control panel; until that exists,
+    // from here.
+    menu_->addAction(QStringLiteral("Capture an Image"), this, &TrayMenu::captureRequested);
     menu_->addSeparator();
     menu_->addAction(QStringLiteral("Quit"), this, &TrayMenu::quitRequested);
     style::applyFlatMenuStyle(menu_.get());

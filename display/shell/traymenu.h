@@ -35,6 +35,7 @@ public:
 signals:
     void quitRequested();
     void resetRequested();
+    void captureRequested();
 
 private:
     void popUp();
