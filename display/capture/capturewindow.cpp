@@ -69,8 +69,8 @@ TFsave::TFsave(MirrorController& mirror) : QWidget(nullptr, Qt::Window), mirror_
     grid->addWidget(beep_, 5, 0, 1, 3);
 
     grid->addWidget(new QLabel(QStringLiteral("Shortcut Key:")), 6, 0);
-    const QString stored = file.read(settings::key::hotKey);
-    shortcut_ = new QLineEdit(stored == QLatin1String("None") ? QString() : stored);
+    shortcut_ = new ui::HotkeyField;
+    shortcut_->setShortcut(hotkey::parse(file.read(settings::key::hotKey)));
     grid->addWidget(shortcut_, 6, 1, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("Enter your desired keyboard shortcut key and then click \u201cStart\u201d")), 7, 0, 1, 3);
 
@@ -123,18 +123,17 @@ picture::FileType TFsave::fileType() const
     }
 }
 
-void TFsave::storeShortcut()
-{
-    const QString text = shortcut_->text().trimmed();
-    writeSetting(settings::mainFilePath(), settings::key::hotKey, text.isEmpty() ? QStringLiteral("None") : text);
-}
+void TFsave::setKeyboard(ui::HotkeyField::Keyboard keyboard) { shortcut_->setKeyboard(std::move(keyboard)); }
+
+void TFsave::storeShortcut() { writeSetting(settings::mainFilePath(), settings::key::hotKey, hotkey::toText(shortcut_->shortcut())); }
 
 void TFsave::startOrStop()
 {
     storeShortcut();
-    const QString text = shortcut_->text().trimmed();
-    if (text.isEmpty())
+    const std::optional<hotkey::Shortcut> key = shortcut_->shortcut();
+    if (!key)
         return;
+    const QString text = hotkey::toText(*key);
     if (armed_) {
         if (armer_)
             armer_(text, false);
@@ -142,8 +141,10 @@ void TFsave::startOrStop()
         start_->setText(QStringLiteral("Start"));
         return;
     }
-    if (armer_ && !armer_(text, true)) {
-        ui::ask({QStringLiteral("Mirovex"), QStringLiteral("The shortcut %1 is in use by another program.").arg(text),
+    // A key that does not work is never shown as armed.
+    const QString refused = armer_ ? armer_(text, true) : QStringLiteral("hotkeys are not available");
+    if (!refused.isEmpty()) {
+        ui::ask({QStringLiteral("Mirovex"), QStringLiteral("The shortcut %1 cannot be used: %2.").arg(text, refused),
                  QMessageBox::Warning},
                 this);
         return;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "picture/picturefile.h"
+#include "ui/hotkeyfield.h"
 
 #include <QThreadPool>
 #include <QWidget>
@@ -34,7 +35,7 @@ public:
     QSpinBox* numberBox() const { return number_; }
     QComboBox* typeBox() const { return type_; }
     QCheckBox* beepBox() const { return beep_; }
-    QLineEdit* shortcutEdit() const { return shortcut_; }
+    ui::HotkeyField* shortcutEdit() const { return shortcut_; }
     QPushButton* startButton() const { return start_; }
     QString previewText() const;
 
@@ -43,8 +44,12 @@ public:
     bool armed() const { return armed_; }
 
     // How the capture hotkey is armed (true) and disarmed (false) with the
-    // given shortcut text; false when it could not be.
-    void setHotkeyArmer(std::function<bool(const QString& shortcut, bool arm)> armer) { armer_ = std::move(armer); }
+    // given shortcut text. Arming answers why the key cannot be used, or
+    // nothing when it now works. Without an armer nothing can be armed.
+    using Armer = std::function<QString(const QString& shortcut, bool arm)>;
+    void setHotkeyArmer(Armer armer) { armer_ = std::move(armer); }
+    // What the shortcut field needs of the keyboard to record keys.
+    void setKeyboard(ui::HotkeyField::Keyboard keyboard);
 
     // "Start" / "Stop".
     void startOrStop();
@@ -73,12 +78,12 @@ private:
     QSpinBox* number_ = nullptr;
     QComboBox* type_ = nullptr;
     QCheckBox* beep_ = nullptr;
-    QLineEdit* shortcut_ = nullptr;
+    ui::HotkeyField* shortcut_ = nullptr;
     QPushButton* start_ = nullptr;
     QLabel* preview_ = nullptr;
     int counter_ = 10;
     bool armed_ = false;
-    std::function<bool(const QString&, bool)> armer_;
+    Armer armer_;
     QThreadPool writer_;
 };
 

@@ -5,6 +5,8 @@
 #include "areaselection.h"
 #include "autostart.h"
 #include "desktopstate.h"
+#include "hotkeyeditor.h"
+#include "hotkeyservice.h"
 #include "imagewindow.h"
 #include "mainform.h"
 #include "mirovexsettings.h"
@@ -76,6 +78,7 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
     progress(6);
     tray_ = std::make_unique<TrayMenu>(*mirror_, *toolbar_);
     toolbar_->setTrayHintSink([this](const QString& hint) { tray_->setHint(hint); });
+    makeHotkeys();
     progress(TSplashScreen::kSteps + 3);
 
     if (lock_)
@@ -84,11 +87,27 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
 
     connect(tray_.get(), &TrayMenu::quitRequested, this, &StartController::exitOrderly);
     connect(tray_.get(), &TrayMenu::resetRequested, this, &StartController::resetAllSettings);
+    capture_->setHotkeyArmer([this](const QString& text, bool arm) {
+        if (!arm) {
+            hotkeys_->setCaptureKey(QString(), {});
+            return QString();
+        }
+        // Suspended: a field is recording keys; the key is taken once it ends.
+        const hotkey::Status status = hotkeys_->setCaptureKey(text, [this] { capture_->captureNow(); });
+        if (status == hotkey::Status::Registered || status == hotkey::Status::Suspended)
+            return QString();
+        const QString why = hotkeys_->captureProblem();
+        // Nothing armed stays behind a refusal.
+        hotkeys_->setCaptureKey(QString(), {});
+        return why;
+    });
+    capture_->setKeyboard(hotkeys_->keyboard());
     connect(tray_.get(), &TrayMenu::captureRequested, this, [this] {
         capture_->show();
         capture_->raise();
         capture_->activateWindow();
     });
+    connect(tray_.get(), &TrayMenu::hotkeysRequested, this, &StartController::showHotkeyEditor);
     termination_ = new platform::TerminationWatch(this);
     connect(termination_, &platform::TerminationWatch::terminationRequested, this, &StartController::exitOrderly);
 
@@ -104,6 +123,58 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
 }
 
 StartController::~StartController() = default;
+
+void StartController::makeHotkeys()
+{
+    using hotkeys::Slot;
+    HotkeyService::Commands c;
+    const auto bind = [&c](Slot slot, std::function<void()> run, bool repeats = false) {
+        c[std::size_t(slot)] = {std::move(run), repeats};
+    };
+    MirrorController& m = *mirror_;
+    bind(Slot::SendToTarget, [&m] { m.session().sendOneFrame(); });
+    bind(Slot::RunStop, [&m] { m.session().toggle(); });
+    bind(Slot::ShowToolbar, [this] {
+        if (toolbar_->isVisible()) {
+            toolbar_->close();
+        } else {
+            toolbar_->show();
+            toolbar_->raise();
+        }
+    });
+    bind(Slot::StopAll, [&m] { m.session().stopAll(); });
+    // A held key goes on zooming; the position is written once it stops.
+    bind(Slot::FocusLarger, [&m] { m.zoomIn(); }, true);
+    bind(Slot::FocusSmaller, [&m] { m.zoomOut(); }, true);
+    bind(Slot::Focus, [this, &m] {
+        m.chooseFocus();
+        m.target().raise();
+        toolbar_->setBringToFrontAllowed(true);
+    });
+    // The menu items, so their check marks follow.
+    bind(Slot::ShowPreview, [this] { toolbar_->action(QStringLiteral("Preview"))->trigger(); });
+    bind(Slot::TransparentBar, [this] { toolbar_->action(QStringLiteral("Transparent Toolbar"))->trigger(); });
+    bind(Slot::Desktop, [&m] { m.chooseDesktop(); });
+    bind(Slot::CopyDisplayed, [&m] { m.copyDisplayedToClipboard(); });
+    bind(Slot::WindowArea, [this] { area_->chooseWindowArea(); });
+    bind(Slot::PreviousArea, [this] { area_->previouslySelected(); });
+    bind(Slot::SelectArea, [this] { area_->selectDesktopArea(); });
+    bind(Slot::HideCursor, [&m] { m.toggleHideCursor(); });
+    // The window grid, the annotation program, "Find Toolbar" and the mouse
+    // lock come later: their keys are kept but not taken from other programs.
+    hotkeys_ = std::make_unique<HotkeyService>(std::move(c));
+    hotkeys_->load();
+    hotkeyEditor_ = std::make_unique<THotkeyEditor>(*hotkeys_);
+}
+
+void StartController::showHotkeyEditor()
+{
+    if (!hotkeyEditor_->isVisible())
+        hotkeyEditor_->fillFields();
+    hotkeyEditor_->show();
+    hotkeyEditor_->raise();
+    hotkeyEditor_->activateWindow();
+}
 
 void StartController::progress(int step)
 {

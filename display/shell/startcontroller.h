@@ -21,6 +21,8 @@ class TerminationWatch;
 } // namespace platform
 
 class AreaSelection;
+class HotkeyService;
+class THotkeyEditor;
 class TFslika;
 class TFsave;
 class MirrorController;
@@ -42,6 +44,10 @@ public:
     AreaSelection& area() { return *area_; }
     TFslika& imageWindow() { return *image_; }
     TFsave& captureWindow() { return *capture_; }
+    HotkeyService& hotkeys() { return *hotkeys_; }
+    THotkeyEditor& hotkeyEditor() { return *hotkeyEditor_; }
+    // Opens the hotkey editor with the slots' keys in its fields.
+    void showHotkeyEditor();
 
     // After the splash: the tray icon and, as the settings say (always
     // without a tray), the toolbar.
@@ -79,6 +85,7 @@ private:
     void showStartHints();
     void autoStart(int choice);
     void screensChanged();
+    void makeHotkeys();
 
     platform::SingleInstance* lock_;
     TSplashScreen* splash_;
@@ -88,6 +95,8 @@ private:
     std::unique_ptr<TFslika> image_;
     std::unique_ptr<TFsave> capture_;
     std::unique_ptr<TrayMenu> tray_;
+    std::unique_ptr<HotkeyService> hotkeys_;
+    std::unique_ptr<THotkeyEditor> hotkeyEditor_;
     platform::TerminationWatch* termination_ = nullptr;
     std::unique_ptr<platform::RaiseRequestWatch> raiseWatch_;
     hints::Environment env_;

@@ -30,6 +30,8 @@ TrayMenu::TrayMenu(MirrorController& controller, QWidget& toolbar)
     connect(menu_.get(), &QMenu::aboutToShow, this, [this, showBar] { showBar->setChecked(toolbar_.isVisible()); });
     menu_->addAction(QStringLiteral("Copy Displayed To Clipboard"), this, [this] { controller_.copyDisplayedToClipboard(); });
     menu_->addAction(QStringLiteral("Reset All Settings"), this, &TrayMenu::resetRequested);
+    // The hotkey editor belongs on the control panel; until that exists, here.
+    menu_->addAction(QStringLiteral("Hotkeys"), this, &TrayMenu::hotkeysRequested);
     // The focus size is changed by its hotkeys and the control panel's
     // slider; until they exist, from here.
     menu_->addAction(QStringLiteral("Increase Focus Area Size"), this, [this] { controller_.zoomIn(); });

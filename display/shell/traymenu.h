@@ -36,6 +36,7 @@ signals:
     void quitRequested();
     void resetRequested();
     void captureRequested();
+    void hotkeysRequested();
 
 private:
     void popUp();

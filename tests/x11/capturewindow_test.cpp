@@ -219,20 +219,39 @@ void CaptureWindowTest::aFolderThatCannotBeWritten()
 
 void CaptureWindowTest::startArmsAndStops()
 {
+    // Without a way to arm a key, "Start" never claims it is armed.
+    m_window->setHotkeyArmer(nullptr);
+    m_window->show();
+    m_window->shortcutEdit()->setShortcut(hotkey::parse(QStringLiteral("Ctrl+F11")));
+    m_messages.clear();
+    m_window->startOrStop();
+    QVERIFY(!m_window->armed());
+    QCOMPARE(m_messages, QStringList{QStringLiteral("The shortcut Ctrl+F11 cannot be used: hotkeys are not available.")});
+
     QStringList calls;
+    QString refuse;
     m_window->setHotkeyArmer([&](const QString& s, bool arm) {
         calls << (arm ? QStringLiteral("arm ") : QStringLiteral("disarm ")) + s;
-        return true;
+        return arm ? refuse : QString();
     });
-    m_window->show();
     // An empty shortcut: "Start" does nothing.
-    m_window->shortcutEdit()->clear();
+    m_window->shortcutEdit()->setShortcut(std::nullopt);
     m_window->startOrStop();
     QVERIFY(calls.isEmpty());
     QVERIFY(m_window->isVisible());
     QCOMPARE(SettingsFile(settings::mainFilePath()).read(settings::key::hotKey), QStringLiteral("None"));
 
-    m_window->shortcutEdit()->setText(QStringLiteral("Ctrl+F11"));
+    // A key that cannot be had: said, and the window stays to choose another.
+    refuse = QStringLiteral("in use by another program");
+    m_messages.clear();
+    m_window->shortcutEdit()->setShortcut(hotkey::parse(QStringLiteral("Ctrl+F11")));
+    m_window->startOrStop();
+    QVERIFY(!m_window->armed());
+    QVERIFY(m_window->isVisible());
+    QCOMPARE(m_messages, QStringList{QStringLiteral("The shortcut Ctrl+F11 cannot be used: in use by another program.")});
+
+    refuse.clear();
+    calls.clear();
     m_window->startOrStop();
     QVERIFY(m_window->armed());
     QVERIFY(!m_window->isVisible()); // armed: the window gets out of the way
