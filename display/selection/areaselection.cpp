@@ -31,6 +31,11 @@ AreaSelection::AreaSelection(MirrorController& mirror) : mirror_(mirror), compos
     if (!file.read(settings::key::configSelectArea))
         mode_ = area::MarkMode::None;
     connect(&mirror_, &MirrorController::sourceChanged, this, &AreaSelection::updateMarking);
+    compositorWatch_.setInterval(1000);
+    connect(&compositorWatch_, &QTimer::timeout, this, [this] {
+        if (compositor_() != compositorSeen_)
+            updateMarking();
+    });
 }
 
 QRect AreaSelection::desktopFrame() const
@@ -168,6 +173,7 @@ void AreaSelection::updateMarking()
     const bool marked = isSelectedArea(session) || session.source() == SourceKind::WindowArea ||
                         session.source() == SourceKind::Focus;
     if (!marked || mode_ == area::MarkMode::None) {
+        compositorWatch_.stop();
         marking_.unmark();
         return;
     }
@@ -177,7 +183,14 @@ void AreaSelection::updateMarking()
     for (const platform::Monitor& m : platform::monitors())
         if (display.isNull() || m.root.contains(mirrorRoot.center()))
             display = m.root;
-    marking_.mark(mirrorRoot, mode_, display, compositor_());
+    // Without a compositor a see-through window is a dark wall: the
+    // darkening falls back to the frame, and comes back with the compositor.
+    compositorSeen_ = compositor_();
+    marking_.mark(mirrorRoot, mode_, display, compositorSeen_);
+    if (mode_ == area::MarkMode::Dim)
+        compositorWatch_.start();
+    else
+        compositorWatch_.stop();
 }
 
 } // namespace mirovex

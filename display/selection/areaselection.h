@@ -9,6 +9,7 @@
 #include "windowpicker.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <functional>
 #include <optional>
@@ -72,6 +73,10 @@ private:
     area::MarkMode mode_ = area::MarkMode::Dim;
     bool selecting_ = false;
     std::optional<QRect> last_;
+    // While a darkened marking is wanted: the compositor it needs may stop
+    // or start at any time.
+    QTimer compositorWatch_;
+    bool compositorSeen_ = false;
 };
 
 } // namespace mirovex

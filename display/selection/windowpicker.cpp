@@ -187,8 +187,12 @@ QWidget* TFselectWindow::makeRow(int index)
     find->setCursor(Qt::ArrowCursor);
     find->setStyleSheet(QStringLiteral("QPushButton { border: 1px solid #c0c0c0; background: white; }"
                                        "QPushButton:hover { background: #eef3f8; }"));
-    const QRect frame = w.frame;
-    connect(find, &QPushButton::clicked, this, [this, frame] { flash_.flash(frame); });
+    // Where the window is when Find is clicked, not where it was listed; a
+    // window closed since shows nothing.
+    connect(find, &QPushButton::clicked, this, [this, id = w.id] {
+        if (const std::optional<QRect> frame = platform::visibleFrameBounds(id))
+            flash_.flash(*frame);
+    });
 
     auto* separator = new QWidget(row);
     separator->setGeometry(0, kRowHeight - 1, 645, 1);

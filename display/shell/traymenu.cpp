@@ -1,6 +1,8 @@
 #include "traymenu.h"
 
+#include "mainform.h"
 #include "mirrorcontroller.h"
+#include "targetwindow.h"
 #include "toolbarstyle.h"
 
 #include <QAction>
@@ -13,9 +15,25 @@
 
 namespace mirovex {
 
-TrayMenu::TrayMenu(MirrorController& controller, QWidget& toolbar)
+TrayMenu::TrayMenu(MirrorController& controller, TMainForm& toolbar)
     : controller_(controller), toolbar_(toolbar), menu_(std::make_unique<QMenu>()), hint_(QStringLiteral("Mirovex"))
 {
+    const auto shared = [this](QMenu* menu, const char* caption) {
+        if (QAction* a = toolbar_.action(QString::fromLatin1(caption)))
+            menu->addAction(a);
+    };
+    QMenu* quick = menu_->addMenu(QStringLiteral("Quick Display"));
+    shared(quick, "Select Desktop Area");
+    shared(quick, "Previously Selected Desktop Area");
+    shared(quick, "Focus");
+    quick->addSeparator();
+    shared(quick, "Desktop");
+    shared(quick, "Window Area");
+    shared(quick, "Clipboard");
+
+    QMenu* display = menu_->addMenu(QStringLiteral("Display Settings"));
+    shared(display, "Show Target Display");
+
     QMenu* bar = menu_->addMenu(QStringLiteral("Toolbar "));
     QAction* showBar = bar->addAction(QStringLiteral("Show Toolbar"));
     showBar->setCheckable(true);
@@ -27,20 +45,29 @@ TrayMenu::TrayMenu(MirrorController& controller, QWidget& toolbar)
             toolbar_.raise();
         }
     });
-    connect(menu_.get(), &QMenu::aboutToShow, this, [this, showBar] { showBar->setChecked(toolbar_.isVisible()); });
-    menu_->addAction(QStringLiteral("Copy Displayed To Clipboard"), this, [this] { controller_.copyDisplayedToClipboard(); });
-    menu_->addAction(QStringLiteral("Reset All Settings"), this, &TrayMenu::resetRequested);
-    // The hotkey editor belongs on the control panel; until that exists, here.
+    bar->addSeparator();
+    shared(bar, "Transparent Toolbar");
+    connect(menu_.get(), &QMenu::aboutToShow, this, [this, showBar] {
+        showBar->setChecked(toolbar_.isVisible());
+        if (QAction* target = toolbar_.action(QStringLiteral("Show Target Display")))
+            target->setChecked(controller_.target().isVisible());
+    });
+    menu_->addSeparator();
+    shared(menu_.get(), "Preview");
+
+    // Until the control panel exists, its commands are reached from here.
+    menu_->addSeparator();
+    menu_->addAction(QStringLiteral("Capture an Image"), this, &TrayMenu::captureRequested);
     menu_->addAction(QStringLiteral("Hotkeys"), this, &TrayMenu::hotkeysRequested);
-    // The focus size is changed by its hotkeys and the control panel's
-    // slider; until they exist, from here.
     menu_->addAction(QStringLiteral("Increase Focus Area Size"), this, [this] { controller_.zoomIn(); });
     menu_->addAction(QStringLiteral("Decrease Focus Area Size"), this, [this] { controller_.zoomOut(); });
-    // The capture window opens from the control panel; until that exists,
-    // from here.
-    menu_->addAction(QStringLiteral("Capture an Image"), this, &TrayMenu::captureRequested);
+    menu_->addAction(QStringLiteral("Copy Displayed To Clipboard"), this, [this] { controller_.copyDisplayedToClipboard(); });
+    menu_->addAction(QStringLiteral("Reset All Settings"), this, &TrayMenu::resetRequested);
+
     menu_->addSeparator();
-    menu_->addAction(QStringLiteral("Quit"), this, &TrayMenu::quitRequested);
+    shared(menu_.get(), "Stop Projection");
+    shared(menu_.get(), "Stop All");
+    menu_->addAction(QStringLiteral("Exit"), this, &TrayMenu::quitRequested);
     style::applyFlatMenuStyle(menu_.get());
 
     const QIcon icon = style::productIcon();

@@ -1,6 +1,6 @@
-// The tray icon and its menu, for what the toolbar does not offer: showing
-// the toolbar again, copying the target's picture, resetting the settings,
-// quitting. Where the
+// The tray icon and its control menu: every command that exists so far,
+// reachable while the toolbar is hidden. Items the toolbar also has are the
+// toolbar's own actions, so enabling and check marks follow. Where the
 // desktop has no tray, a small window carries the same menu, so the program
 // is never out of reach.
 #pragma once
@@ -17,11 +17,12 @@ class QWidget;
 namespace mirovex {
 
 class MirrorController;
+class TMainForm;
 
 class TrayMenu : public QObject {
     Q_OBJECT
 public:
-    TrayMenu(MirrorController& controller, QWidget& toolbar);
+    TrayMenu(MirrorController& controller, TMainForm& toolbar);
     ~TrayMenu() override;
 
     QMenu* menu() const { return menu_.get(); }
@@ -42,7 +43,7 @@ private:
     void popUp();
 
     MirrorController& controller_;
-    QWidget& toolbar_;
+    TMainForm& toolbar_;
     std::unique_ptr<QMenu> menu_;
     std::unique_ptr<QSystemTrayIcon> tray_;
     std::unique_ptr<QWidget> fallback_;

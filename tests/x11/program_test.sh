@@ -3,7 +3,7 @@
 # so and exits; on a desktop with a tray it shows the first-start hints, its
 # toolbar and tray icon,
 # the toolbar's Quick Show menu chooses Desktop, which shows the primary
-# display on the second one, and the tray menu's Quit ends it and writes the
+# display on the second one, and the tray menu's Exit ends it and writes the
 # settings.
 #   program_test.sh MIROVEX   (under tests/desktop/vdesk --tray)
 set -u -o pipefail
@@ -87,8 +87,8 @@ wait_until 10 not_black || fail "the mirror does not show the primary display's 
 
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
 wait_until 5 menu_open || fail "the tray menu did not open"
-xdotool key Up Return     # the last item: Quit
-wait_until 10 bash -c "! kill -0 $pid 2>/dev/null" || fail "Quit did not end the program"
+xdotool key Up Return     # the last item: Exit
+wait_until 10 bash -c "! kill -0 $pid 2>/dev/null" || fail "Exit did not end the program"
 wait "$pid"; rc=$?
 pid=
 [[ $rc == 0 ]] || fail "the program ended with $rc"

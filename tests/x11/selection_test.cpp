@@ -80,6 +80,7 @@ private slots:
     void areasLeftOfThePrimaryCanBeChosen();
     void previouslySelectedComesBackAfterARestart();
     void markModesSwitch();
+    void markingFollowsTheCompositor();
 
 private:
     bool select(const QString& script); // true when an area was chosen
@@ -297,6 +298,22 @@ void SelectionTest::markModesSwitch()
     QCOMPARE(m_area->marking().shownMode(), area::MarkMode::None);
     m_ctl->chooseArea(QRect(200, 200, 300, 200));
     QCOMPARE(m_area->marking().shownMode(), dim);
+    m_ctl->session().stopProjection();
+    QCOMPARE(m_area->marking().shownMode(), area::MarkMode::None);
+}
+
+void SelectionTest::markingFollowsTheCompositor()
+{
+    bool compositor = true;
+    m_area->setCompositorProbe([&] { return compositor; });
+    m_ctl->chooseArea(QRect(200, 200, 300, 200));
+    QCOMPARE(m_area->marking().shownMode(), area::MarkMode::Dim);
+    // The compositor stops while the darkening shows: a frame instead, not
+    // a dark wall over the presenter's screen.
+    compositor = false;
+    QVERIFY(waitUntil([&] { return m_area->marking().shownMode() == area::MarkMode::Frame; }, 5000));
+    compositor = true;
+    QVERIFY(waitUntil([&] { return m_area->marking().shownMode() == area::MarkMode::Dim; }, 5000));
     m_ctl->session().stopProjection();
     QCOMPARE(m_area->marking().shownMode(), area::MarkMode::None);
 }

@@ -25,6 +25,7 @@
 #include <QTemporaryDir>
 #include <QProcess>
 #include <QScreen>
+#include <QMenu>
 #include <QTest>
 
 #include <csignal>
@@ -86,6 +87,7 @@ private slots:
     void terminationSavesOnce();
     void splashCountsTheWindows();
     void withoutATrayTheToolbarIsAlwaysShown();
+    void theTrayMenuReachesTheCommandsWithoutTheToolbar();
     void resetRestartsWithoutWritingTheOldSettingsBack();
     void resetDeclinedOrNotRestarted();
     void resetWhoseRestartFailsKeepsRunning();
@@ -343,6 +345,52 @@ void StartupTest::withoutATrayTheToolbarIsAlwaysShown()
     QCOMPARE(m_start->environment().tray, tray);
     // With a tray the setting holds; without one the toolbar is the way in.
     QCOMPARE(m_start->toolbar().isVisible(), !tray);
+}
+
+void StartupTest::theTrayMenuReachesTheCommandsWithoutTheToolbar()
+{
+    write({{"ToolBarAutoStart", QStringLiteral("0")}, {"samozagon", QStringLiteral("1")}});
+    m_start = std::make_unique<StartController>(nullptr, nullptr);
+    m_start->showShell();
+    m_start->toolbar().hide();
+    QMenu* menu = m_start->tray().menu();
+    const auto item = [&](const QStringList& path) -> QAction* {
+        QMenu* m = menu;
+        for (const QString& caption : path) {
+            QAction* found = nullptr;
+            for (QAction* a : m->actions())
+                if (a->text() == caption)
+                    found = a;
+            if (!found)
+                return nullptr;
+            if (found->menu())
+                m = found->menu();
+            else
+                return found;
+        }
+        return nullptr;
+    };
+    // The toolbar's own actions, so they are enabled and checked alike.
+    for (const char* caption : {"Select Desktop Area", "Previously Selected Desktop Area", "Focus", "Desktop",
+                                "Window Area", "Clipboard"}) {
+        QAction* a = item({QStringLiteral("Quick Display"), QString::fromLatin1(caption)});
+        QVERIFY2(a, caption);
+        QCOMPARE(a, m_start->toolbar().action(QString::fromLatin1(caption)));
+        QVERIFY2(a->isEnabled(), caption);
+    }
+    item({QStringLiteral("Quick Display"), QStringLiteral("Desktop")})->trigger();
+    MirrorController& mirror = m_start->mirror();
+    QCOMPARE(mirror.session().source(), SourceKind::Desktop);
+    QVERIFY(waitUntil([&] { return mirror.session().running() && mirror.target().isVisible(); }, 5000));
+    emit menu->aboutToShow();
+    QVERIFY(item({QStringLiteral("Display Settings"), QStringLiteral("Show Target Display")})->isChecked());
+    QVERIFY(!item({QStringLiteral("Toolbar "), QStringLiteral("Show Toolbar")})->isChecked());
+    item({QStringLiteral("Stop Projection")})->trigger();
+    QVERIFY(!mirror.session().running());
+    QCOMPARE(mirror.target().view(), TargetView::Idle);
+    item({QStringLiteral("Toolbar "), QStringLiteral("Show Toolbar")})->trigger();
+    QVERIFY(m_start->toolbar().isVisible());
+    QCOMPARE(menu->actions().last()->text(), QStringLiteral("Exit"));
 }
 
 void StartupTest::splashCountsTheWindows()

@@ -272,6 +272,11 @@ void WindowAreaTest::findShowsWhereTheWindowIsAndChoosesNothing()
         QPushButton* find = picker.findChildren<QPushButton*>(QStringLiteral("find")).value(0);
         if (!find)
             return int(QDialog::Rejected);
+        // Moved after it was listed: Find shows where it is now.
+        const std::uint32_t apple = idOf(QStringLiteral("apple sheet"));
+        const QRect listed = platform::visibleFrameBounds(apple).value_or(QRect());
+        xdotool({QStringLiteral("windowmove"), QString::number(apple), QString::number(listed.x() + 40), QString::number(listed.y() + 30)});
+        waitUntil([&] { return platform::visibleFrameBounds(apple).value_or(QRect()) != listed; }, 5000);
         find->click();
         flashed = picker.flash().flashing();
         flashAt = picker.flash().geometry();
