@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <vector>
 
 // The row loops are written so that the compiler vectorises them; on x86-64
 // they also get an AVX2 build, picked when the program loads, as the
@@ -445,24 +447,51 @@ void splitBlur(QImage& img)
 
 // The trace palette is a direct 3-3-2 index (r >> 5, g >> 5, b >> 6); two
 // pixels share an index exactly when these bits agree.
-constexpr QRgb kPaletteBits = 0x00E0E0C0u;
-
-MIROVEX_ROWS void traceRow(QRgb* __restrict cur, const QRgb* __restrict below, int n)
+MIROVEX_ROWS void traceIndexRow(std::uint8_t* __restrict out, const QRgb* __restrict in, int n)
 {
     for (int x = 0; x < n; ++x) {
-        const QRgb p = cur[x];
-        cur[x] = (((p ^ cur[x + 1]) | (p ^ below[x])) & kPaletteBits) ? kBlack : p;
+        const QRgb p = in[x];
+        out[x] = std::uint8_t(((p >> 16) & 0xE0) | ((p >> 11) & 0x1C) | ((p >> 6) & 0x03));
     }
 }
 
 void trace(QImage& img)
 {
     const int w = img.width(), h = img.height();
-    // A pixel is compared with its right and lower neighbours only, and both
-    // are still unpainted when it is reached, so painting in place gives the
-    // outline of the unpainted picture.
-    for (int y = 0; y < h - 1; ++y)
-        traceRow(line(img, y), line(img, y + 1), w - 2);
+    if (w < 3 || h < 2)
+        return;
+    // Indices of the picture as it was: painting never changes what later
+    // comparisons see. Painting reaches only the row scanned and the one
+    // below it, so two rows of indices, filled ahead, are enough.
+    std::vector<std::uint8_t> rows(std::size_t(2) * std::size_t(w));
+    std::uint8_t* idx[2] = {rows.data(), rows.data() + w};
+    traceIndexRow(idx[0], line(img, 0), w);
+    traceIndexRow(idx[1], line(img, 1), w);
+    int first = -1; // the first index, fixed by the first place that differs
+    for (int y = 0; y < h - 1; ++y) {
+        const std::uint8_t* ci = idx[y & 1];
+        const std::uint8_t* bi = idx[(y + 1) & 1];
+        QRgb* cur = line(img, y);
+        QRgb* below = line(img, y + 1);
+        const auto compare = [&first](QRgb& p, int pi, QRgb& q, int qi) {
+            if (pi == qi)
+                return;
+            if (first < 0) {
+                p = kBlack;
+                first = qi;
+            } else if (pi == first) {
+                q = kBlack;
+            } else {
+                p = kBlack;
+            }
+        };
+        for (int x = 0; x < w - 2; ++x) {
+            compare(cur[x], ci[x], cur[x + 1], ci[x + 1]);
+            compare(cur[x], ci[x], below[x], bi[x]);
+        }
+        if (y + 2 < h)
+            traceIndexRow(idx[y & 1], line(img, y + 2), w);
+    }
 }
 
 void wavy(QImage& img, Rng& rng)

@@ -145,6 +145,7 @@ TEST(EffectsCode, Neighbourhood)
     const Pixels t = {qRgb(0x20, 0x40, 0x00), qRgb(0x3F, 0x5F, 0x3F), qRgb(0x40, 0x5F, 0x3F), qRgb(200, 200, 200),
                       qRgb(0x3F, 0x5F, 0x3F), qRgb(0x20, 0x40, 0x40), qRgb(0x3F, 0x5F, 0x7F), qRgb(9, 9, 9),
                       qRgb(1, 2, 3),          qRgb(0x20, 0x60, 0x40), qRgb(7, 8, 9),          qRgb(10, 11, 12)};
+    const QRgb tA = qRgb(0x20, 0x40, 0x00), tB = qRgb(0x40, 0x40, 0x00), tX = qRgb(200, 200, 200);
     const struct {
         const char* name;
         int code, w, h;
@@ -181,6 +182,11 @@ TEST(EffectsCode, Neighbourhood)
         {"split blur on a single column", kSplitBlur, 1, 2, {qRgb(100, 0, 8), qRgb(0, 100, 4)}, {qRgb(50, 50, 6), qRgb(25, 75, 5)}},
         {"trace outlines palette steps", kTrace, 4, 3, t,
          {t[0], qRgb(0, 0, 0), t[2], t[3], qRgb(0, 0, 0), qRgb(0, 0, 0), t[6], t[7], t[8], t[9], t[10], t[11]}},
+        // The first step fixes B as the first index: from then on a B pixel
+        // paints its differing neighbour, comparing the unpainted indices.
+        {"trace paints beside the first index", kTrace, 4, 3,
+         {tA, tB, tB, tX, tB, tA, tA, tX, tA, tA, tA, tX},
+         {qRgb(0, 0, 0), tB, tB, tX, tB, qRgb(0, 0, 0), tA, tX, qRgb(0, 0, 0), tA, tA, tX}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(show(withCode(c.code, picture(c.w, c.h, c.in))), show(picture(c.w, c.h, c.want))) << c.name;

@@ -52,6 +52,7 @@ private slots:
     void eachEffectReachesTheTarget_data();
     void eachEffectReachesTheTarget();
     void spotlightKeepsTheDiscAroundThePointer();
+    void isolationKeepsTheColourUnderThePointer();
     void stopProjectionPutsEveryEffectBack();
 
 private:
@@ -158,6 +159,33 @@ void EffectsPipelineTest::spotlightKeepsTheDiscAroundThePointer()
     expect(1, 1, qRgb(84, 84, 84));
     expect(0, 1, qRgb(20, 20, 20));
     QCOMPARE(SettingsFile(settings::mainFilePath()).read(settings::key::spotLightIdx), 1);
+}
+
+void EffectsPipelineTest::isolationKeepsTheColourUnderThePointer()
+{
+    // A yellow patch beside the mirrored area: the colour under the pointer
+    // is read from the desktop there, not from the picture.
+    QWidget patch(nullptr, Qt::Window | Qt::FramelessWindowHint);
+    QPalette yellow = patch.palette();
+    yellow.setColor(QPalette::Window, QColor(kYellow));
+    patch.setPalette(yellow);
+    patch.setAutoFillBackground(true);
+    patch.setGeometry(QRect(platform::monitors()[0].root.topLeft() + QPoint(100, 650), QSize(120, 120)));
+    patch.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&patch));
+    QVERIFY(!patch.geometry().intersects(platform::desktopFrame().toRoot(m_area)));
+    QCursor::setPos(patch.geometry().center());
+    m_ctl->toggleIsolation();
+    QVERIFY(m_ctl->effects().isolation);
+    // Near the reference the colour stays; far from it, the channels' mean.
+    expect(1, 0, kYellow);
+    expect(0, 0, qRgb(85, 85, 85));
+    expect(0, 1, qRgb(85, 85, 85));
+    // Over the picture: read from the captured frame.
+    const QRect root = platform::desktopFrame().toRoot(m_area);
+    QCursor::setPos(root.topLeft() + QPoint(root.width() / 8, root.height() / 8));
+    expect(0, 0, kRed);
+    expect(1, 0, qRgb(170, 170, 170));
 }
 
 void EffectsPipelineTest::stopProjectionPutsEveryEffectBack()
