@@ -22,7 +22,8 @@ const char* const kTypes[] = {"image/png", "image/bmp", "image/x-bmp", "image/x-
 
 class Reader {
 public:
-    Reader(int deadlineMs, qint64 maxBytes) : c_(xcb_connect(nullptr, nullptr)), deadlineMs_(deadlineMs), maxBytes_(maxBytes)
+    Reader(int deadlineMs, qint64 maxBytes, const std::atomic_bool* stop)
+        : c_(xcb_connect(nullptr, nullptr)), deadlineMs_(deadlineMs), maxBytes_(maxBytes), stop_(stop)
     {
         if (xcb_connection_has_error(c_))
             return;
@@ -70,13 +71,16 @@ private:
             while (Reply<xcb_generic_event_t> e{xcb_poll_for_event(c_)})
                 if (want(e.get()))
                     return e;
-            if (xcb_connection_has_error(c_))
+            if (xcb_connection_has_error(c_) || (stop_ && stop_->load()))
                 return nullptr;
-            const qint64 left = deadlineMs_ - clock_.elapsed();
+            // Each step has its deadline, and the whole read a longer one,
+            // so an owner that trickles tiny pieces cannot keep it forever.
+            const qint64 left = std::min<qint64>(deadlineMs_ - clock_.elapsed(), kWholeReadSteps * qint64(deadlineMs_) - whole_.elapsed());
             if (left <= 0)
                 return nullptr;
             pollfd p{xcb_get_file_descriptor(c_), POLLIN, 0};
-            ::poll(&p, 1, int(left));
+            // Short waits, so a stop is seen at once.
+            ::poll(&p, 1, int(std::min<qint64>(left, 50)));
         }
     }
 
@@ -93,6 +97,7 @@ private:
     QByteArray convert(xcb_atom_t target, qint64 limit)
     {
         clock_.start();
+        whole_.start();
         xcb_convert_selection(c_, window_, clipboard_, target, property_, XCB_CURRENT_TIME);
         xcb_flush(c_);
         auto notify = waitFor([](xcb_generic_event_t* e) { return (e->response_type & 0x7f) == XCB_SELECTION_NOTIFY; });
@@ -136,7 +141,10 @@ private:
     qint64 maxBytes_;
     xcb_window_t window_ = XCB_WINDOW_NONE;
     xcb_atom_t clipboard_ = XCB_ATOM_NONE, property_ = XCB_ATOM_NONE, incr_ = XCB_ATOM_NONE;
+    const std::atomic_bool* stop_;
     QElapsedTimer clock_;
+    QElapsedTimer whole_;
+    static constexpr int kWholeReadSteps = 10;
 };
 
 constexpr int kDeadlineMs = 2000;
@@ -149,17 +157,24 @@ signals:
     void read(const mirovex::platform::ClipboardData& data);
 
 public:
-    void run() { emit read(readClipboardPicture(kDeadlineMs, kMaxBytes)); }
+    explicit Worker(const std::atomic_bool* stop) : stop_(stop) {}
+    void run() { emit read(readClipboardPicture(kDeadlineMs, kMaxBytes, stop_)); }
+
+private:
+    const std::atomic_bool* stop_;
 };
 
 } // namespace
 
-ClipboardData readClipboardPicture(int deadlineMs, qint64 maxBytes) { return Reader(deadlineMs, maxBytes).read(); }
+ClipboardData readClipboardPicture(int deadlineMs, qint64 maxBytes, const std::atomic_bool* stop)
+{
+    return Reader(deadlineMs, maxBytes, stop).read();
+}
 
 ClipboardReader::ClipboardReader(QObject* parent) : QObject(parent)
 {
     qRegisterMetaType<mirovex::platform::ClipboardData>();
-    auto* worker = new Worker;
+    auto* worker = new Worker(&stopping_);
     worker_ = worker;
     worker->moveToThread(&thread_);
     connect(&thread_, &QThread::finished, worker, &QObject::deleteLater);
@@ -169,6 +184,8 @@ ClipboardReader::ClipboardReader(QObject* parent) : QObject(parent)
 
 ClipboardReader::~ClipboardReader()
 {
+    // Quitting never waits for a clipboard owner.
+    stopping_ = true;
     thread_.quit();
     thread_.wait();
 }

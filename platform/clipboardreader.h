@@ -4,6 +4,8 @@
 // nothing but the wait on that thread.
 #pragma once
 
+#include <atomic>
+
 #include <QByteArray>
 #include <QMetaType>
 #include <QObject>
@@ -29,7 +31,8 @@ namespace mirovex::platform {
 // Blocking, for the worker thread (and tests): the CLIPBOARD selection as
 // the best picture type its owner offers, with the deadline for each step.
 // At most `maxBytes` are accepted; more counts as no picture.
-ClipboardData readClipboardPicture(int deadlineMs, qint64 maxBytes);
+// `stop`, when given and set, ends the read at once with nothing.
+ClipboardData readClipboardPicture(int deadlineMs, qint64 maxBytes, const std::atomic_bool* stop = nullptr);
 
 class ClipboardReader : public QObject {
     Q_OBJECT
@@ -51,6 +54,7 @@ private:
     QThread thread_;
     QObject* worker_ = nullptr;
     bool busy_ = false;
+    std::atomic_bool stopping_{false};
     bool again_ = false;
 };
 

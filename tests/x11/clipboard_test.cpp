@@ -9,6 +9,7 @@
 #include "mirrorcontroller.h"
 #include "monitors.h"
 #include "support/xreadback.h"
+#include "clipboardreader.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -20,6 +21,10 @@
 #include <xcb/xcb.h>
 
 #include <zlib.h>
+
+#include <atomic>
+#include <chrono>
+#include <future>
 
 using namespace mirovex;
 using mirovex::test::grabRoot;
@@ -238,6 +243,16 @@ void ClipboardTest::aClipboardOwnerThatNeverAnswersHoldsNothingUp()
     // cores it still turns far more often than that.
     QVERIFY2(ticks >= 25, qPrintable(QStringLiteral("%1 ticks in a second").arg(ticks)));
     QCOMPARE(m_ctl->clipboardPicturesShown(), 0);
+
+    // A read waiting on that owner ends as soon as it is told to stop (the
+    // program quitting), long before its deadline.
+    std::atomic_bool stop{false};
+    auto read = std::async(std::launch::async, [&] { return platform::readClipboardPicture(60000, 1 << 20, &stop); });
+    QTest::qWait(200);
+    QVERIFY(read.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready);
+    stop = true;
+    QVERIFY(read.wait_for(std::chrono::seconds(10)) == std::future_status::ready);
+    QVERIFY(read.get().bytes.isEmpty());
     xcb_disconnect(c);
 
     // Once the owner is gone, copies are shown again.
