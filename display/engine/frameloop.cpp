@@ -4,6 +4,7 @@
 #include "geometry/aspectfit.h"
 #include "monitors.h"
 #include "targetwindow.h"
+#include "vectorstate.h"
 
 #include <cmath>
 #include <cstring>
@@ -208,6 +209,7 @@ void FrameLoop::tick()
         runEffects(rootRect, keepRaw, pointer);
     const auto o0 = Clock::now();
     drawCursor(rootRect, pointer, focusDisplay);
+    cleanVectorState();
     timings_.overlay = Clock::now() - o0;
 
     QImage& back = area_.backBuffer();

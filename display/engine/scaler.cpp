@@ -1,8 +1,11 @@
 #include "scaler.h"
 
+#include "vectorstate.h"
+
 #include <pixman.h>
 
 namespace mirovex {
+
 
 FrameScaler::~FrameScaler() { forget(); }
 
@@ -68,6 +71,8 @@ void FrameScaler::scale(const QImage& source, QImage& target, const QRect& fitte
         fitted_ = fitted;
         filterChanged_ = false;
     }
+    // The painter may have run on this thread just before.
+    cleanVectorState();
     pixman_image_composite32(PIXMAN_OP_SRC, src_, nullptr, dst_, inside.x() - fitted.x(), inside.y() - fitted.y(), 0, 0,
                              inside.x(), inside.y(), inside.width(), inside.height());
 }

@@ -34,8 +34,9 @@ QStringList environmentLimits(const Environment& env)
             "programs (the rest shows black), and its hotkeys work only while an X11 program has the keyboard.");
     if (!env.compositor)
         out << QStringLiteral(
-            "No compositor is running. The see-through toolbar is cut down to its pictures, the toolbar hides "
-            "instead of fading, and selecting an area works on a still picture of the screen.");
+            "No compositor is running. The see-through toolbar is cut down to its pictures, a mirrored area is "
+            "marked with a frame instead of darkening the rest, and selecting an area works on a still picture of "
+            "the screen.");
     if (!env.tray)
         out << QStringLiteral(
             "The desktop has no notification area. The toolbar stays shown, and the tray menu is in the small "

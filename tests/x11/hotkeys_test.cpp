@@ -46,6 +46,16 @@ bool xdotool(const QStringList& args)
     return p.waitForFinished(10000) && p.exitCode() == 0;
 }
 
+// Answers every message box with OK and keeps what it said.
+ui::ModalRunner saying(QStringList& said)
+{
+    return [&said](QDialog& d) {
+        if (auto* box = qobject_cast<QMessageBox*>(&d))
+            said << box->text();
+        return int(QMessageBox::Ok);
+    };
+}
+
 bool press(const QString& keys) { return xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), keys}); }
 
 // Another X client: holds keys on the root, as another program would.
@@ -451,11 +461,7 @@ void HotkeysTest::theCaptureKeyWorksOnlyWhileArmed()
         return QDir(dir.path()).entryList(QDir::Files);
     };
     QStringList said;
-    m_runner = [&](QDialog& d) {
-        if (auto* box = qobject_cast<QMessageBox*>(&d))
-            said << box->text();
-        return int(QMessageBox::Ok);
-    };
+    m_runner = saying(said);
 
     // A key another program holds is refused with the reason, and not armed.
     OtherClient other;
@@ -533,11 +539,7 @@ void HotkeysTest::printCancelledPrintsNothing()
     QCOMPARE(shown, 1);
     // A printer that cannot be opened is an error, said as such.
     QStringList said;
-    m_runner = [&](QDialog& d) {
-        if (auto* box = qobject_cast<QMessageBox*>(&d))
-            said << box->text();
-        return int(QMessageBox::Ok);
-    };
+    m_runner = saying(said);
     m_start->hotkeyEditor().setPrinterChooser([] {
         auto p = std::make_unique<QPrinter>();
         p->setOutputFormat(QPrinter::PdfFormat);
