@@ -23,7 +23,7 @@ void Registry::release(Slot& s)
 {
     if (s.status == Status::Registered)
         grabber_.ungrab(*s.key);
-    s.status = !s.key ? Status::NoKey : !s.hasCommand ? Status::NoCommand : suspended_ ? Status::Suspended : Status::NoKey;
+    s.status = Status::NoKey;
 }
 
 void Registry::tryGrab(int index)
@@ -78,7 +78,6 @@ void Registry::setKeys(const std::vector<std::optional<Shortcut>>& keys)
         if (slots_[i].key != keys[i]) {
             release(slots_[i]);
             slots_[i].key = keys[i];
-            slots_[i].status = Status::NoKey;
         }
     }
     for (std::size_t i = 0; i < slots_.size(); ++i)
@@ -114,16 +113,12 @@ void Registry::setSuspended(bool on)
 {
     if (on == suspended_)
         return;
-    if (on) {
-        for (Slot& s : slots_)
-            release(s);
-        suspended_ = true;
-        for (std::size_t i = 0; i < slots_.size(); ++i)
-            tryGrab(int(i));
-    } else {
-        suspended_ = false;
-        regrabAll();
-    }
+    // Released under the old state, taken (or marked suspended) under the new.
+    for (Slot& s : slots_)
+        release(s);
+    suspended_ = on;
+    for (std::size_t i = 0; i < slots_.size(); ++i)
+        tryGrab(int(i));
 }
 
 const char* statusText(Status s)

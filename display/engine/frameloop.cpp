@@ -205,11 +205,14 @@ void FrameLoop::tick()
         return;
     }
     frame_ = &capture_.frame(rect.size());
-    if (effects_.anyStage() || keepRaw)
+    if (effects_.anyStage() || keepRaw) {
+        // The last frame's painting (cursor, presenting) may have left the
+        // vector state dirty; the effect rows are SSE loops.
+        cleanVectorState();
         runEffects(rootRect, keepRaw, pointer);
+    }
     const auto o0 = Clock::now();
     drawCursor(rootRect, pointer, focusDisplay);
-    cleanVectorState();
     timings_.overlay = Clock::now() - o0;
 
     QImage& back = area_.backBuffer();

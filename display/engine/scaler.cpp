@@ -6,7 +6,6 @@
 
 namespace mirovex {
 
-
 FrameScaler::~FrameScaler() { forget(); }
 
 void FrameScaler::forget()

@@ -81,30 +81,23 @@ ui::HotkeyField::Keyboard HotkeyService::keyboard()
 void HotkeyService::pressed(const hotkey::Shortcut& key, bool repeat)
 {
     const std::optional<int> slot = registry_.slotFor(key);
-    // While a modal dialog is open the session must not change under it.
     if (!slot)
         return;
+    // While a modal dialog is open the session must not change under it.
     if (ui::busy()) {
         ++refused_;
         return;
     }
-    if (*slot == captureSlot_) {
-        // One picture per press: a held key does not fill the folder.
-        if (!repeat && captureRun_)
-            QTimer::singleShot(0, this, [this] {
-                if (!ui::busy() && captureRun_) {
-                    ++run_;
-                    captureRun_();
-                }
-            });
-        return;
-    }
-    const Command& c = commands_[std::size_t(*slot)];
-    if (repeat && !c.repeats)
+    // The capture key takes one picture per press: a held key does not fill
+    // the folder.
+    const bool capture = *slot == captureSlot_;
+    const std::function<void()> run = capture ? captureRun_ : commands_[std::size_t(*slot)].run;
+    const bool repeats = !capture && commands_[std::size_t(*slot)].repeats;
+    if (!run || (repeat && !repeats))
         return;
     // The press comes in the middle of Qt's event handling; the command
     // runs once that is over, as a menu's would.
-    QTimer::singleShot(0, this, [this, run = c.run] {
+    QTimer::singleShot(0, this, [this, run] {
         if (ui::busy()) {
             ++refused_;
             return;

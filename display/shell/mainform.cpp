@@ -304,6 +304,16 @@ void TMainForm::setImageWindow(QWidget& window)
     });
 }
 
+void TMainForm::toggleShown()
+{
+    if (isVisible()) {
+        close();
+    } else {
+        show();
+        raise();
+    }
+}
+
 QAction* TMainForm::action(const QString& caption) const
 {
     for (QMenu* top : {popQuick_, popupMenu2_}) {

@@ -31,6 +31,8 @@ public:
     // Puts the toolbar at `rootPos` and keeps it there should the window
     // manager place it elsewhere when it maps it.
     void placeAt(const QPoint& rootPos);
+    // "Show Toolbar": closes the toolbar when it is shown, else shows it.
+    void toggleShown();
 
     QToolButton* menuButton() const { return xbMenu_; }
     QToolButton* sendButton() const { return speedButton8_; }

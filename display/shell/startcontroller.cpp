@@ -134,24 +134,14 @@ void StartController::makeHotkeys()
     MirrorController& m = *mirror_;
     bind(Slot::SendToTarget, [&m] { m.session().sendOneFrame(); });
     bind(Slot::RunStop, [&m] { m.session().toggle(); });
-    bind(Slot::ShowToolbar, [this] {
-        if (toolbar_->isVisible()) {
-            toolbar_->close();
-        } else {
-            toolbar_->show();
-            toolbar_->raise();
-        }
-    });
+    bind(Slot::ShowToolbar, [this] { toolbar_->toggleShown(); });
     bind(Slot::StopAll, [&m] { m.session().stopAll(); });
     // A held key goes on zooming; the position is written once it stops.
     bind(Slot::FocusLarger, [&m] { m.zoomIn(); }, true);
     bind(Slot::FocusSmaller, [&m] { m.zoomOut(); }, true);
-    bind(Slot::Focus, [this, &m] {
-        m.chooseFocus();
-        m.target().raise();
-        toolbar_->setBringToFrontAllowed(true);
-    });
-    // The menu items, so their check marks follow.
+    // The menu items, so they do what the menus do and their check marks
+    // follow.
+    bind(Slot::Focus, [this] { toolbar_->action(QStringLiteral("Focus"))->trigger(); });
     bind(Slot::ShowPreview, [this] { toolbar_->action(QStringLiteral("Preview"))->trigger(); });
     bind(Slot::TransparentBar, [this] { toolbar_->action(QStringLiteral("Transparent Toolbar"))->trigger(); });
     bind(Slot::Desktop, [&m] { m.chooseDesktop(); });

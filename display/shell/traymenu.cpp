@@ -37,14 +37,7 @@ TrayMenu::TrayMenu(MirrorController& controller, TMainForm& toolbar)
     QMenu* bar = menu_->addMenu(QStringLiteral("Toolbar "));
     QAction* showBar = bar->addAction(QStringLiteral("Show Toolbar"));
     showBar->setCheckable(true);
-    connect(showBar, &QAction::triggered, this, [this] {
-        if (toolbar_.isVisible()) {
-            toolbar_.close();
-        } else {
-            toolbar_.show();
-            toolbar_.raise();
-        }
-    });
+    connect(showBar, &QAction::triggered, &toolbar_, &TMainForm::toggleShown);
     bar->addSeparator();
     shared(bar, "Transparent Toolbar");
     connect(menu_.get(), &QMenu::aboutToShow, this, [this, showBar] {
