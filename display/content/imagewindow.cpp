@@ -1,11 +1,11 @@
 #include "imagewindow.h"
 
 #include "mirovexsettings.h"
+#include "geometry/displays.h"
 #include "monitors.h"
 #include "settings/settingsfile.h"
 #include "scaler.h"
 #include "screencapture.h"
-#include "toolbarlogic.h"
 #include "windowstate.h"
 
 #include <QCloseEvent>
@@ -240,7 +240,7 @@ void TFslika::mouseMoveEvent(QMouseEvent* e)
 {
     if (!dragOffset_)
         return;
-    move(toolbar::snapped(QRect(e->globalPosition().toPoint() - *dragOffset_, size()), platform::workAreas()));
+    move(geometry::snapped(QRect(e->globalPosition().toPoint() - *dragOffset_, size()), platform::workAreas()));
 }
 
 void TFslika::mouseReleaseEvent(QMouseEvent* e)

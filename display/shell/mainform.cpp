@@ -2,6 +2,7 @@
 
 #include "areaselection.h"
 #include "desktopstate.h"
+#include "geometry/displays.h"
 #include "mirovexsettings.h"
 #include "mirrorcontroller.h"
 #include "monitors.h"
@@ -508,7 +509,7 @@ void TMainForm::opacityTick()
         roots.append(m.root);
     if (roots.isEmpty())
         return;
-    const QRect display = roots[toolbar::displayOf(geometry(), roots)];
+    const QRect display = roots[geometry::displayOf(geometry(), roots)];
     if (toolbar::restoresOpacity(QCursor::pos(), geometry(), opacity_, display))
         setOpacity(255);
 }
@@ -542,7 +543,7 @@ void TMainForm::mouseMoveEvent(QMouseEvent* event)
     if (!dragOffset_)
         return;
     const QRect wanted(event->globalPosition().toPoint() - *dragOffset_, size());
-    placeAt(toolbar::snapped(wanted, platform::workAreas()));
+    placeAt(geometry::snapped(wanted, platform::workAreas()));
 }
 
 void TMainForm::mouseReleaseEvent(QMouseEvent* event)

@@ -1,7 +1,6 @@
 #include "toolbarlogic.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace mirovex::toolbar {
 
@@ -10,17 +9,6 @@ Layout layout(bool showSendButton)
     if (showSendButton)
         return {QSize(238, 42), 233, 11, 64, 117, 171};
     return {QSize(183, 42), 178, 11, -1, 64, 117};
-}
-
-int displayOf(const QRect& window, const QList<QRect>& displays)
-{
-    const int centre = window.left() + window.width() / 2;
-    for (int i = 0; i < displays.size(); ++i) {
-        const QRect& d = displays[i];
-        if (centre > d.left() && centre < d.left() + d.width())
-            return i;
-    }
-    return 0;
 }
 
 QPoint restoredPosition(QPoint stored, QSize size, const QList<QRect>& displays)
@@ -39,38 +27,6 @@ QPoint restoredPosition(QPoint stored, QSize size, const QList<QRect>& displays)
     const QRect& primary = displays.first();
     const int x = std::clamp(450, primary.left(), std::max(primary.left(), primary.right() + 1 - size.width()));
     const int y = std::clamp(450, primary.top(), std::max(primary.top(), primary.bottom() + 1 - size.height()));
-    return QPoint(x, y);
-}
-
-QPoint snapped(const QRect& window, const QList<QRect>& workAreas, int within)
-{
-    if (workAreas.isEmpty())
-        return window.topLeft();
-    // The work area under the window's centre, else the nearest one.
-    const QPoint c = window.center();
-    const QRect* area = &workAreas.first();
-    long best = -1;
-    for (const QRect& a : workAreas) {
-        const long dx = c.x() < a.left() ? a.left() - c.x() : c.x() > a.right() ? c.x() - a.right() : 0;
-        const long dy = c.y() < a.top() ? a.top() - c.y() : c.y() > a.bottom() ? c.y() - a.bottom() : 0;
-        const long d = dx * dx + dy * dy;
-        if (best < 0 || d < best) {
-            best = d;
-            area = &a;
-        }
-    }
-    int x = window.left();
-    int y = window.top();
-    const int right = area->left() + area->width();
-    const int bottom = area->top() + area->height();
-    if (std::abs(window.left() - area->left()) < within)
-        x = area->left();
-    else if (std::abs(window.left() + window.width() - right) < within)
-        x = right - window.width();
-    if (std::abs(window.top() - area->top()) < within)
-        y = area->top();
-    else if (std::abs(window.top() + window.height() - bottom) < within)
-        y = bottom - window.height();
     return QPoint(x, y);
 }
 

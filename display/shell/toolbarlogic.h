@@ -27,19 +27,11 @@ inline constexpr int kButtonTop = 5;
 
 Layout layout(bool showSendButton);
 
-// The display whose horizontal span strictly contains the window's
-// horizontal centre; 0 when none does. Displays primary first.
-int displayOf(const QRect& window, const QList<QRect>& displays);
-
 // Where a toolbar stored at `stored` (programs' frame) is shown. A toolbar
 // further right than every display but 100 pixels goes to (450, 450), and
 // one that meets no display at all is moved onto the primary, so it is
 // never out of reach.
 QPoint restoredPosition(QPoint stored, QSize size, const QList<QRect>& displays);
-
-// The window's new top-left while dragged to `window`: edges within
-// `within` pixels of the edges of the work area it is over snap to them.
-QPoint snapped(const QRect& window, const QList<QRect>& workAreas, int within = 40);
 
 // Whether the pointer brings a faded toolbar back to full opacity: over the
 // toolbar itself, or in the top-left corner of the toolbar's display.

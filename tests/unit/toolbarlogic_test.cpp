@@ -1,4 +1,5 @@
 // The toolbar's rules without a display.
+#include "geometry/displays.h"
 #include "toolbarlogic.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include <array>
 
 using namespace mirovex::toolbar;
+using namespace mirovex::geometry;
 
 namespace {
 const QList<QRect> kSide{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
