@@ -1,7 +1,7 @@
 // The cursor and the ring drawn into a 1920x1080 frame, per frame, for each
 // kind of cursor at its largest and at its default size; the ring at its
 // largest radius.
-#include "cursoroverlay.h"
+#include "display/engine/cursoroverlay.h"
 
 #include <QImage>
 

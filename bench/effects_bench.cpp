@@ -1,7 +1,7 @@
 // The effect stage on 1920x1080 frames: each stage and each effect code on
 // its own, the memcpy of a frame as the floor they are measured against, and
 // the heaviest combination the stage allows.
-#include "effects.h"
+#include "display/engine/effects.h"
 
 #include <QImage>
 

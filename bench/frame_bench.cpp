@@ -1,8 +1,8 @@
 // The per-frame work without a display: scaling, inversion and the memcpy
 // floor they are measured against, on 1920x1080 frames.
-#include "geometry/aspectfit.h"
-#include "scaler.h"
-#include "screencapture.h"
+#include "common/geometry/aspectfit.h"
+#include "display/engine/scaler.h"
+#include "platform/screencapture.h"
 
 #include <QImage>
 

@@ -3,8 +3,8 @@
 // share of frame intervals within 20 ms, and CPU time per frame of this
 // process and of the X server, per stage and in total. Run it under
 // tests/desktop/vdesk (see bench/run.sh); it prints figures and never fails.
-#include "mirrorcontroller.h"
-#include "monitors.h"
+#include "display/engine/mirrorcontroller.h"
+#include "platform/monitors.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -1,4 +1,4 @@
-#include "atomicfile.h"
+#include "common/atomicfile.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,7 +1,7 @@
 // The display program.
-#include "singleinstance.h"
-#include "splash.h"
-#include "startcontroller.h"
+#include "platform/singleinstance.h"
+#include "display/shell/splash.h"
+#include "display/shell/startcontroller.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 // Any bytes as a settings file: parsing never fails, writing back an untouched
 // document gives the same bytes, and a write changes exactly what it names.
-#include "ini/inidoc.h"
+#include "common/ini/inidoc.h"
 
 #include <cstdint>
 #include <cstdlib>

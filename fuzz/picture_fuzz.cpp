@@ -1,7 +1,7 @@
 // Any bytes as a picture file: decoding never crashes, never reads or writes
 // out of bounds (the sanitisers watch), stays within the pixel budget, and
 // whatever decodes encodes again.
-#include "picture/picturefile.h"
+#include "common/picture/picturefile.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,8 +1,8 @@
-#include "autostart.h"
+#include "platform/autostart.h"
 
-#include "atomicfile.h"
-#include "ini/inidoc.h"
-#include "settings/settingsfile.h"
+#include "common/atomicfile.h"
+#include "common/ini/inidoc.h"
+#include "common/settings/settingsfile.h"
 
 #include <QDir>
 #include <QFile>

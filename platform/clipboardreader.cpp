@@ -1,6 +1,6 @@
-#include "clipboardreader.h"
+#include "platform/clipboardreader.h"
 
-#include "xcbutil.h"
+#include "platform/xcbutil.h"
 
 #include <QElapsedTimer>
 

@@ -1,6 +1,6 @@
-#include "desktopstate.h"
+#include "platform/desktopstate.h"
 
-#include "xcbutil.h"
+#include "platform/xcbutil.h"
 
 #include <QByteArray>
 #include <QGuiApplication>

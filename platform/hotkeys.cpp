@@ -1,6 +1,6 @@
-#include "hotkeys.h"
+#include "platform/hotkeys.h"
 
-#include "xcbutil.h"
+#include "platform/xcbutil.h"
 
 #include <QCoreApplication>
 #include <QTimer>

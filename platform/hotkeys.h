@@ -2,7 +2,7 @@
 // each hotkey, so its presses reach us whichever program has the focus.
 #pragma once
 
-#include "hotkeys/registry.h"
+#include "common/hotkeys/registry.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "monitors.h"
+#include "platform/monitors.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -2,7 +2,7 @@
 // the others in the order Qt lists them.
 #pragma once
 
-#include "desktopframe.h"
+#include "platform/desktopframe.h"
 
 #include <QList>
 #include <QRect>

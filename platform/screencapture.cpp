@@ -1,4 +1,4 @@
-#include "screencapture.h"
+#include "platform/screencapture.h"
 
 #include <xcb/shm.h>
 #include <xcb/xcb.h>

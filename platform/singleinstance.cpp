@@ -1,6 +1,6 @@
-#include "singleinstance.h"
+#include "platform/singleinstance.h"
 
-#include "xcbutil.h"
+#include "platform/xcbutil.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>

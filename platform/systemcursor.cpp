@@ -1,6 +1,6 @@
-#include "systemcursor.h"
+#include "platform/systemcursor.h"
 
-#include "xcbutil.h"
+#include "platform/xcbutil.h"
 
 #include <xcb/xfixes.h>
 

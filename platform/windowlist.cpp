@@ -1,6 +1,6 @@
-#include "windowlist.h"
+#include "platform/windowlist.h"
 
-#include "xcbutil.h"
+#include "platform/xcbutil.h"
 
 #include <QFileInfo>
 #include <QHash>

@@ -1,6 +1,6 @@
-#include "windowstate.h"
+#include "platform/windowstate.h"
 
-#include "xcbutil.h"
+#include "platform/xcbutil.h"
 
 #include <QGuiApplication>
 #include <QWindow>

@@ -1,4 +1,4 @@
-#include "xcbutil.h"
+#include "platform/xcbutil.h"
 
 #include <QGuiApplication>
 

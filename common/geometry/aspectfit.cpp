@@ -1,4 +1,4 @@
-#include "aspectfit.h"
+#include "common/geometry/aspectfit.h"
 
 #include <algorithm>
 #include <cmath>

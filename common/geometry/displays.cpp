@@ -1,4 +1,4 @@
-#include "displays.h"
+#include "common/geometry/displays.h"
 
 #include <cstdlib>
 

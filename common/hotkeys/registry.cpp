@@ -1,4 +1,4 @@
-#include "registry.h"
+#include "common/hotkeys/registry.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 // recording one in tests.
 #pragma once
 
-#include "shortcut.h"
+#include "common/hotkeys/shortcut.h"
 
 #include <optional>
 #include <vector>

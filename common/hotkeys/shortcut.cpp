@@ -1,4 +1,4 @@
-#include "shortcut.h"
+#include "common/hotkeys/shortcut.h"
 
 #include <xkbcommon/xkbcommon-keysyms.h>
 

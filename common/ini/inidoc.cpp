@@ -1,4 +1,4 @@
-#include "inidoc.h"
+#include "common/ini/inidoc.h"
 
 #include <charconv>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "decode.h"
+#include "common/picture/decode.h"
 
 #include <QBuffer>
 #include <QImageReader>

@@ -1,6 +1,6 @@
-#include "picturefile.h"
+#include "common/picture/picturefile.h"
 
-#include "atomicfile.h"
+#include "common/atomicfile.h"
 
 #include <QFile>
 

@@ -5,7 +5,7 @@
 // picture over the pixel budget is refused before anything is allocated.
 #pragma once
 
-#include "picture/decode.h"
+#include "common/picture/decode.h"
 
 #include <QByteArray>
 #include <QImage>

@@ -1,6 +1,6 @@
-#include "settingsfile.h"
+#include "common/settings/settingsfile.h"
 
-#include "atomicfile.h"
+#include "common/atomicfile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "ini/inidoc.h"
+#include "common/ini/inidoc.h"
 
 namespace mirovex {
 

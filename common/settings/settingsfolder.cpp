@@ -1,4 +1,4 @@
-#include "settingsfolder.h"
+#include "common/settings/settingsfolder.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "hotkeyfield.h"
+#include "common/ui/hotkeyfield.h"
 
 #include <QKeyEvent>
 

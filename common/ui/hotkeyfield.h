@@ -3,7 +3,7 @@
 // was. Both programs' hotkey editors and the capture window use it.
 #pragma once
 
-#include "hotkeys/shortcut.h"
+#include "common/hotkeys/shortcut.h"
 
 #include <QLineEdit>
 

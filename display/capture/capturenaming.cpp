@@ -1,4 +1,4 @@
-#include "capturenaming.h"
+#include "display/capture/capturenaming.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
-#include "capturewindow.h"
+#include "display/capture/capturewindow.h"
 
-#include "capturenaming.h"
-#include "mirovexsettings.h"
-#include "mirrorcontroller.h"
-#include "ui/dialogs.h"
+#include "display/capture/capturenaming.h"
+#include "display/settings/mirovexsettings.h"
+#include "display/engine/mirrorcontroller.h"
+#include "common/ui/dialogs.h"
 
 #include <QApplication>
 #include <QCheckBox>

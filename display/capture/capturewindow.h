@@ -5,8 +5,8 @@
 // the disk), and counts only once its file is complete.
 #pragma once
 
-#include "picture/picturefile.h"
-#include "ui/hotkeyfield.h"
+#include "common/picture/picturefile.h"
+#include "common/ui/hotkeyfield.h"
 
 #include <QThreadPool>
 #include <QWidget>

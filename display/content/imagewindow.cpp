@@ -1,12 +1,12 @@
-#include "imagewindow.h"
+#include "display/content/imagewindow.h"
 
-#include "mirovexsettings.h"
-#include "geometry/displays.h"
-#include "monitors.h"
-#include "settings/settingsfile.h"
-#include "scaler.h"
-#include "screencapture.h"
-#include "windowstate.h"
+#include "display/settings/mirovexsettings.h"
+#include "common/geometry/displays.h"
+#include "platform/monitors.h"
+#include "common/settings/settingsfile.h"
+#include "display/engine/scaler.h"
+#include "platform/screencapture.h"
+#include "platform/windowstate.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
-#include "cursoroverlay.h"
+#include "display/engine/cursoroverlay.h"
 
-#include "settings/settingsfile.h"
+#include "common/settings/settingsfile.h"
 
 #include <QPainter>
 

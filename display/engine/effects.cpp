@@ -1,4 +1,4 @@
-#include "effects.h"
+#include "display/engine/effects.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "focus.h"
+#include "display/engine/focus.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
-#include "frameloop.h"
+#include "display/engine/frameloop.h"
 
-#include "focus.h"
-#include "geometry/aspectfit.h"
-#include "monitors.h"
-#include "targetwindow.h"
-#include "vectorstate.h"
+#include "display/engine/focus.h"
+#include "common/geometry/aspectfit.h"
+#include "platform/monitors.h"
+#include "display/engine/targetwindow.h"
+#include "display/engine/vectorstate.h"
 
 #include <cmath>
 #include <cstring>

@@ -3,11 +3,11 @@
 // shape kept, and present it.
 #pragma once
 
-#include "cursoroverlay.h"
-#include "effects.h"
-#include "scaler.h"
-#include "screencapture.h"
-#include "session.h"
+#include "display/engine/cursoroverlay.h"
+#include "display/engine/effects.h"
+#include "display/engine/scaler.h"
+#include "platform/screencapture.h"
+#include "display/engine/session.h"
 
 #include <QObject>
 #include <QTimer>

@@ -1,9 +1,9 @@
-#include "mirrorcontroller.h"
+#include "display/engine/mirrorcontroller.h"
 
-#include "focus.h"
-#include "mirovexsettings.h"
-#include "picture/decode.h"
-#include "monitors.h"
+#include "display/engine/focus.h"
+#include "display/settings/mirovexsettings.h"
+#include "common/picture/decode.h"
+#include "platform/monitors.h"
 
 #include <QClipboard>
 #include <QCursor>

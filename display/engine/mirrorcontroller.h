@@ -2,15 +2,15 @@
 // object that every entry point of the display program talks to.
 #pragma once
 
-#include "clipboardreader.h"
-#include "desktopstate.h"
-#include "frameloop.h"
-#include "screencapture.h"
-#include "systemcursor.h"
-#include "settings/settingsfile.h"
-#include "session.h"
-#include "targetwindow.h"
-#include "windowlist.h"
+#include "platform/clipboardreader.h"
+#include "platform/desktopstate.h"
+#include "display/engine/frameloop.h"
+#include "platform/screencapture.h"
+#include "platform/systemcursor.h"
+#include "common/settings/settingsfile.h"
+#include "display/engine/session.h"
+#include "display/engine/targetwindow.h"
+#include "platform/windowlist.h"
 
 #include <QObject>
 

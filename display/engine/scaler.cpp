@@ -1,6 +1,6 @@
-#include "scaler.h"
+#include "display/engine/scaler.h"
 
-#include "vectorstate.h"
+#include "display/engine/vectorstate.h"
 
 #include <pixman.h>
 

@@ -1,4 +1,4 @@
-#include "session.h"
+#include "display/engine/session.h"
 
 namespace mirovex {
 

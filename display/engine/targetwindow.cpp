@@ -1,11 +1,11 @@
-#include "targetwindow.h"
+#include "display/engine/targetwindow.h"
 
-#include "geometry/aspectfit.h"
-#include "scaler.h"
+#include "common/geometry/aspectfit.h"
+#include "display/engine/scaler.h"
 
-#include "monitors.h"
-#include "windowstate.h"
-#include "mirovexsettings.h"
+#include "platform/monitors.h"
+#include "platform/windowstate.h"
+#include "display/settings/mirovexsettings.h"
 
 #include <QGuiApplication>
 #include <QCloseEvent>

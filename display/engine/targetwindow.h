@@ -3,7 +3,7 @@
 // sources, the picture view for still pictures.
 #pragma once
 
-#include "session.h"
+#include "display/engine/session.h"
 
 #include <QImage>
 #include <QWidget>

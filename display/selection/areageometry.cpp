@@ -1,6 +1,6 @@
-#include "areageometry.h"
+#include "display/selection/areageometry.h"
 
-#include "settings/settingsfile.h"
+#include "common/settings/settingsfile.h"
 
 #include <algorithm>
 

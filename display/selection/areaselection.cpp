@@ -1,13 +1,13 @@
-#include "areaselection.h"
+#include "display/selection/areaselection.h"
 
-#include "desktopstate.h"
-#include "mirovexsettings.h"
-#include "mirrorcontroller.h"
-#include "monitors.h"
-#include "selectionwindow.h"
-#include "settings/settingsfolder.h"
-#include "ui/dialogs.h"
-#include "windowrows.h"
+#include "platform/desktopstate.h"
+#include "display/settings/mirovexsettings.h"
+#include "display/engine/mirrorcontroller.h"
+#include "platform/monitors.h"
+#include "display/selection/selectionwindow.h"
+#include "common/settings/settingsfolder.h"
+#include "common/ui/dialogs.h"
+#include "display/selection/windowrows.h"
 
 #include <QTimer>
 

@@ -3,10 +3,10 @@
 // presented.
 #pragma once
 
-#include "areageometry.h"
-#include "markingoverlay.h"
+#include "display/selection/areageometry.h"
+#include "display/selection/markingoverlay.h"
 
-#include "windowpicker.h"
+#include "display/selection/windowpicker.h"
 
 #include <QObject>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "markingoverlay.h"
+#include "display/selection/markingoverlay.h"
 
 #include <QPainter>
 

@@ -4,7 +4,7 @@
 // shows in the mirror. It takes no input and no focus.
 #pragma once
 
-#include "areageometry.h"
+#include "display/selection/areageometry.h"
 
 #include <QWidget>
 

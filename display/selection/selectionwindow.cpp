@@ -1,6 +1,6 @@
-#include "selectionwindow.h"
+#include "display/selection/selectionwindow.h"
 
-#include "areageometry.h"
+#include "display/selection/areageometry.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

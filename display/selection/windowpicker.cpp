@@ -1,8 +1,8 @@
-#include "windowpicker.h"
+#include "display/selection/windowpicker.h"
 
-#include "monitors.h"
-#include "settings/settingsfile.h"
-#include "windowrows.h"
+#include "platform/monitors.h"
+#include "common/settings/settingsfile.h"
+#include "display/selection/windowrows.h"
 
 #include <QGuiApplication>
 #include <QIcon>

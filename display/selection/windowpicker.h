@@ -3,7 +3,7 @@
 // second where the window is; closing chooses nothing.
 #pragma once
 
-#include "windowlist.h"
+#include "platform/windowlist.h"
 
 #include <QDialog>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "windowrows.h"
+#include "display/selection/windowrows.h"
 
 #include <algorithm>
 

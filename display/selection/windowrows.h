@@ -2,7 +2,7 @@
 // rows say; plain functions over the window list.
 #pragma once
 
-#include "windowlist.h"
+#include "platform/windowlist.h"
 
 #include <QList>
 #include <QString>

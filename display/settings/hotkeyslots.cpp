@@ -1,7 +1,7 @@
-#include "hotkeyslots.h"
+#include "display/settings/hotkeyslots.h"
 
-#include "settings/settingsfile.h"
-#include "settings/settingsfolder.h"
+#include "common/settings/settingsfile.h"
+#include "common/settings/settingsfolder.h"
 
 namespace mirovex::hotkeys {
 

@@ -4,7 +4,7 @@
 // hotkeyeditor.h.
 #pragma once
 
-#include "hotkeys/shortcut.h"
+#include "common/hotkeys/shortcut.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "mirovexsettings.h"
+#include "display/settings/mirovexsettings.h"
 
-#include "settings/settingsfolder.h"
+#include "common/settings/settingsfolder.h"
 
 namespace mirovex::settings {
 

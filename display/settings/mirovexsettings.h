@@ -2,7 +2,7 @@
 // Features read and write their keys through these, never by spelling a name.
 #pragma once
 
-#include "settings/settingsfile.h"
+#include "common/settings/settingsfile.h"
 
 #include <QString>
 

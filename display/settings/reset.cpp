@@ -1,6 +1,6 @@
-#include "reset.h"
+#include "display/settings/reset.h"
 
-#include "mirovexsettings.h"
+#include "display/settings/mirovexsettings.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
-#include "hotkeyeditor.h"
+#include "display/shell/hotkeyeditor.h"
 
-#include "hotkeyprint.h"
-#include "hotkeyservice.h"
-#include "settings/settingsfolder.h"
-#include "ui/dialogs.h"
+#include "display/shell/hotkeyprint.h"
+#include "display/shell/hotkeyservice.h"
+#include "common/settings/settingsfolder.h"
+#include "common/ui/dialogs.h"
 
 #include <QDateTime>
 #include <QDir>

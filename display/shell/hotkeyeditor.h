@@ -3,9 +3,9 @@
 // control panel takes it in as its hotkey page.
 #pragma once
 
-#include "hotkeyslots.h"
+#include "display/settings/hotkeyslots.h"
 
-#include "ui/hotkeyfield.h"
+#include "common/ui/hotkeyfield.h"
 
 #include <QWidget>
 

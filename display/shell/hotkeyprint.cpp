@@ -1,4 +1,4 @@
-#include "hotkeyprint.h"
+#include "display/shell/hotkeyprint.h"
 
 #include <QFont>
 #include <QFontMetrics>

@@ -1,7 +1,7 @@
-#include "hotkeyservice.h"
+#include "display/shell/hotkeyservice.h"
 
-#include "hotkeys.h"
-#include "ui/dialogs.h"
+#include "platform/hotkeys.h"
+#include "common/ui/dialogs.h"
 
 #include <QTimer>
 

@@ -2,9 +2,9 @@
 // grabs on the desktop, and the keys as "MirovexHOT.cfg" keeps them.
 #pragma once
 
-#include "hotkeyslots.h"
-#include "hotkeys/registry.h"
-#include "ui/hotkeyfield.h"
+#include "display/settings/hotkeyslots.h"
+#include "common/hotkeys/registry.h"
+#include "common/ui/hotkeyfield.h"
 
 #include <QObject>
 

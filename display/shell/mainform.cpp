@@ -1,13 +1,13 @@
-#include "mainform.h"
+#include "display/shell/mainform.h"
 
-#include "areaselection.h"
-#include "desktopstate.h"
-#include "geometry/displays.h"
-#include "mirovexsettings.h"
-#include "mirrorcontroller.h"
-#include "monitors.h"
-#include "toolbarstyle.h"
-#include "windowstate.h"
+#include "display/selection/areaselection.h"
+#include "platform/desktopstate.h"
+#include "common/geometry/displays.h"
+#include "display/settings/mirovexsettings.h"
+#include "display/engine/mirrorcontroller.h"
+#include "platform/monitors.h"
+#include "display/shell/toolbarstyle.h"
+#include "platform/windowstate.h"
 
 #include <QApplication>
 #include <QBitmap>

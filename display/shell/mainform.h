@@ -4,7 +4,7 @@
 // tray hint.
 #pragma once
 
-#include "toolbarlogic.h"
+#include "display/shell/toolbarlogic.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
-#include "splash.h"
+#include "display/shell/splash.h"
 
-#include "toolbarstyle.h"
+#include "display/shell/toolbarstyle.h"
 
 #include <QGuiApplication>
 #include <QLinearGradient>

@@ -5,7 +5,7 @@
 // path.
 #pragma once
 
-#include "starthints.h"
+#include "display/shell/starthints.h"
 
 #include <QObject>
 

@@ -1,6 +1,6 @@
-#include "starthints.h"
+#include "display/shell/starthints.h"
 
-#include "ui/dialogs.h"
+#include "common/ui/dialogs.h"
 
 #include <QApplication>
 #include <QCheckBox>

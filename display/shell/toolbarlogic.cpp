@@ -1,4 +1,4 @@
-#include "toolbarlogic.h"
+#include "display/shell/toolbarlogic.h"
 
 #include <algorithm>
 

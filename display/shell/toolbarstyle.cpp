@@ -1,6 +1,6 @@
-#include "toolbarstyle.h"
+#include "display/shell/toolbarstyle.h"
 
-#include "settings/settingsfile.h"
+#include "common/settings/settingsfile.h"
 
 #include <QMenu>
 #include <QPainter>

@@ -1,9 +1,9 @@
-#include "traymenu.h"
+#include "display/shell/traymenu.h"
 
-#include "mainform.h"
-#include "mirrorcontroller.h"
-#include "targetwindow.h"
-#include "toolbarstyle.h"
+#include "display/shell/mainform.h"
+#include "display/engine/mirrorcontroller.h"
+#include "display/engine/targetwindow.h"
+#include "display/shell/toolbarstyle.h"
 
 #include <QAction>
 #include <QCursor>

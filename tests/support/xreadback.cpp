@@ -1,4 +1,4 @@
-#include "xreadback.h"
+#include "tests/support/xreadback.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

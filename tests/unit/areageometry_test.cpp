@@ -1,8 +1,8 @@
 // The desktop-area rules without a display.
-#include "areageometry.h"
-#include "markingoverlay.h"
-#include "settings/settingsfile.h"
-#include "unit/testfolder.h"
+#include "display/selection/areageometry.h"
+#include "display/selection/markingoverlay.h"
+#include "common/settings/settingsfile.h"
+#include "tests/unit/testfolder.h"
 
 #include <gtest/gtest.h>
 

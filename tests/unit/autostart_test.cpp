@@ -1,5 +1,5 @@
-#include "autostart.h"
-#include "unit/testfolder.h"
+#include "platform/autostart.h"
+#include "tests/unit/testfolder.h"
 
 #include <QDir>
 #include <QFileInfo>

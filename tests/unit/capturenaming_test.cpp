@@ -1,8 +1,8 @@
 // Numbered capture names over a real folder: gaps, files already there,
 // folders that are missing or are files.
 
-#include "capturenaming.h"
-#include "testfolder.h"
+#include "display/capture/capturenaming.h"
+#include "tests/unit/testfolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The cursor drawn into the frame, the ring around it, and the magnified
 // rectangle of Focus: plain functions over small frames.
 
-#include "cursoroverlay.h"
-#include "focus.h"
+#include "display/engine/cursoroverlay.h"
+#include "display/engine/focus.h"
 
 #include <gtest/gtest.h>
 

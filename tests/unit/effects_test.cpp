@@ -1,5 +1,5 @@
-#include "effects.h"
-#include "screencapture.h"
+#include "display/engine/effects.h"
+#include "platform/screencapture.h"
 
 #include <QImage>
 

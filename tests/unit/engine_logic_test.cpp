@@ -1,8 +1,8 @@
-#include "desktopframe.h"
-#include "geometry/aspectfit.h"
-#include "monitors.h"
-#include "session.h"
-#include "toolbarlogic.h"
+#include "platform/desktopframe.h"
+#include "common/geometry/aspectfit.h"
+#include "platform/monitors.h"
+#include "display/engine/session.h"
+#include "display/shell/toolbarlogic.h"
 
 #include <gtest/gtest.h>
 

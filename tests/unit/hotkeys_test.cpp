@@ -1,8 +1,8 @@
-#include "hotkeys/registry.h"
-#include "hotkeys/shortcut.h"
-#include "hotkeyslots.h"
-#include "settings/settingsfile.h"
-#include "unit/testfolder.h"
+#include "common/hotkeys/registry.h"
+#include "common/hotkeys/shortcut.h"
+#include "display/settings/hotkeyslots.h"
+#include "common/settings/settingsfile.h"
+#include "tests/unit/testfolder.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "ini/inidoc.h"
+#include "common/ini/inidoc.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "atomicfile.h"
-#include "mirovexsettings.h"
-#include "reset.h"
-#include "settings/settingsfolder.h"
-#include "unit/testfolder.h"
+#include "common/atomicfile.h"
+#include "display/settings/mirovexsettings.h"
+#include "display/settings/reset.h"
+#include "common/settings/settingsfolder.h"
+#include "tests/unit/testfolder.h"
 
 #include <QDir>
 #include <QFile>

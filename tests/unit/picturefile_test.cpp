@@ -1,8 +1,8 @@
 // Picture files: JPEG, PNG and BMP written and read back through the real
 // libraries, and damaged, truncated and oversized files refused cleanly.
 
-#include "picture/picturefile.h"
-#include "testfolder.h"
+#include "common/picture/picturefile.h"
+#include "tests/unit/testfolder.h"
 
 #include <gtest/gtest.h>
 

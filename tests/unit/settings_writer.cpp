@@ -2,7 +2,7 @@
 //   settings_writer FILE PREFIX COUNT
 // writes keys PREFIX0..PREFIX<COUNT-1> one commit each, printing "ready" first
 // so the parent can time a kill.
-#include "settings/settingsfile.h"
+#include "common/settings/settingsfile.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "atomicfile.h"
-#include "settings/settingsfile.h"
-#include "settings/settingsfolder.h"
-#include "unit/testfolder.h"
+#include "common/atomicfile.h"
+#include "common/settings/settingsfile.h"
+#include "common/settings/settingsfolder.h"
+#include "tests/unit/testfolder.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // The single-instance lock on real files: where it lives, what makes two
 // starts the same program, and that the lock is exclusive and published.
-#include "singleinstance.h"
+#include "platform/singleinstance.h"
 
 #include <QDir>
 #include <QFile>

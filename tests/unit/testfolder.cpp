@@ -1,4 +1,4 @@
-#include "unit/testfolder.h"
+#include "tests/unit/testfolder.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // The toolbar's rules without a display.
-#include "geometry/displays.h"
-#include "toolbarlogic.h"
+#include "common/geometry/displays.h"
+#include "display/shell/toolbarlogic.h"
 
 #include <gtest/gtest.h>
 

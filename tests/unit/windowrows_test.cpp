@@ -1,5 +1,5 @@
 // Which windows the picker lists, in which order, and what its rows say.
-#include "windowrows.h"
+#include "display/selection/windowrows.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // rectangle that lies on the root is copied exactly, every part beyond it is
 // black, and inversion inverts exactly the copied part.
 
-#include "screencapture.h"
-#include "support/xreadback.h"
+#include "platform/screencapture.h"
+#include "tests/support/xreadback.h"
 
 #include <QGuiApplication>
 #include <QPainter>

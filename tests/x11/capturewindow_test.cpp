@@ -2,13 +2,13 @@
 // captured into a private folder, and the files are read back with the real
 // decoders.
 
-#include "capturewindow.h"
-#include "mirovexsettings.h"
-#include "mirrorcontroller.h"
-#include "monitors.h"
-#include "picture/picturefile.h"
-#include "support/xreadback.h"
-#include "ui/dialogs.h"
+#include "display/capture/capturewindow.h"
+#include "display/settings/mirovexsettings.h"
+#include "display/engine/mirrorcontroller.h"
+#include "platform/monitors.h"
+#include "common/picture/picturefile.h"
+#include "tests/support/xreadback.h"
+#include "common/ui/dialogs.h"
 
 #include <QComboBox>
 #include <QDir>

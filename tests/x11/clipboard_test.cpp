@@ -3,13 +3,13 @@
 // fitted; text, broken or oversized pictures and a clipboard owner that
 // never answers change nothing and hold nothing up.
 
-#include "geometry/aspectfit.h"
-#include "imagewindow.h"
-#include "mirovexsettings.h"
-#include "mirrorcontroller.h"
-#include "monitors.h"
-#include "support/xreadback.h"
-#include "clipboardreader.h"
+#include "common/geometry/aspectfit.h"
+#include "display/content/imagewindow.h"
+#include "display/settings/mirovexsettings.h"
+#include "display/engine/mirrorcontroller.h"
+#include "platform/monitors.h"
+#include "tests/support/xreadback.h"
+#include "platform/clipboardreader.h"
 
 #include <QApplication>
 #include <QBuffer>

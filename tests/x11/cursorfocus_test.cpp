@@ -4,13 +4,13 @@
 // picture (red and green the low bits of x and y, blue their high bits), so
 // each target pixel says which desktop pixel it shows.
 
-#include "areaselection.h"
-#include "focus.h"
-#include "mirovexsettings.h"
-#include "mirrorcontroller.h"
-#include "monitors.h"
-#include "settings/settingsfile.h"
-#include "support/xreadback.h"
+#include "display/selection/areaselection.h"
+#include "display/engine/focus.h"
+#include "display/settings/mirovexsettings.h"
+#include "display/engine/mirrorcontroller.h"
+#include "platform/monitors.h"
+#include "common/settings/settingsfile.h"
+#include "tests/support/xreadback.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -3,10 +3,10 @@
 // effect as a presenter would see it. The per-pixel rules themselves are
 // the unit tests'; here it is the order, the raw copy and the reset.
 
-#include "mirovexsettings.h"
-#include "mirrorcontroller.h"
-#include "monitors.h"
-#include "support/xreadback.h"
+#include "display/settings/mirovexsettings.h"
+#include "display/engine/mirrorcontroller.h"
+#include "platform/monitors.h"
+#include "tests/support/xreadback.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -5,7 +5,7 @@
 //
 // Runs only under vdesk, which tells the layout and services in VDESK_*.
 
-#include "support/xreadback.h"
+#include "tests/support/xreadback.h"
 
 #include <QGuiApplication>
 #include <QPainter>

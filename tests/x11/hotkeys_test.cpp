@@ -3,17 +3,17 @@
 // client holds, keys swapped in the editor, keys recorded in its fields, and
 // the printed list as a PDF. Runs under tests/desktop/vdesk.
 
-#include "capturewindow.h"
-#include "hotkeyeditor.h"
-#include "hotkeyservice.h"
-#include "hotkeyslots.h"
-#include "mainform.h"
-#include "mirovexsettings.h"
-#include "mirrorcontroller.h"
-#include "settings/settingsfolder.h"
-#include "startcontroller.h"
-#include "support/xreadback.h"
-#include "ui/dialogs.h"
+#include "display/capture/capturewindow.h"
+#include "display/shell/hotkeyeditor.h"
+#include "display/shell/hotkeyservice.h"
+#include "display/settings/hotkeyslots.h"
+#include "display/shell/mainform.h"
+#include "display/settings/mirovexsettings.h"
+#include "display/engine/mirrorcontroller.h"
+#include "common/settings/settingsfolder.h"
+#include "display/shell/startcontroller.h"
+#include "tests/support/xreadback.h"
+#include "common/ui/dialogs.h"
 
 #include <QApplication>
 #include <QDir>

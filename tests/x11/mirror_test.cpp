@@ -2,11 +2,11 @@
 // primary display, mirrored onto the target display, read back off the root.
 // Runs under tests/desktop/vdesk, which gives the layout in VDESK_LAYOUT.
 
-#include "geometry/aspectfit.h"
-#include "mirovexsettings.h"
-#include "mirrorcontroller.h"
-#include "monitors.h"
-#include "support/xreadback.h"
+#include "common/geometry/aspectfit.h"
+#include "display/settings/mirovexsettings.h"
+#include "display/engine/mirrorcontroller.h"
+#include "platform/monitors.h"
+#include "tests/support/xreadback.h"
 
 #include <QApplication>
 #include <QPainter>

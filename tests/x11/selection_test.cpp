@@ -4,14 +4,14 @@
 // and no marking, or it does not. Runs under tests/desktop/vdesk, with and
 // without a compositor.
 
-#include "areaselection.h"
-#include "mirovexsettings.h"
-#include "mirrorcontroller.h"
-#include "monitors.h"
-#include "settings/settingsfolder.h"
-#include "startcontroller.h"
-#include "support/xreadback.h"
-#include "ui/dialogs.h"
+#include "display/selection/areaselection.h"
+#include "display/settings/mirovexsettings.h"
+#include "display/engine/mirrorcontroller.h"
+#include "platform/monitors.h"
+#include "common/settings/settingsfolder.h"
+#include "display/shell/startcontroller.h"
+#include "tests/support/xreadback.h"
+#include "common/ui/dialogs.h"
 
 #include <QApplication>
 #include <QPainter>

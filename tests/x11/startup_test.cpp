@@ -3,18 +3,18 @@
 // first-start writes, the hints, and the one exit path (also on SIGTERM).
 // Runs under tests/desktop/vdesk; dialogs answer themselves.
 
-#include "mainform.h"
-#include "mirovexsettings.h"
-#include "mirrorcontroller.h"
-#include "monitors.h"
-#include "startcontroller.h"
-#include "support/xreadback.h"
-#include "autostart.h"
-#include "settings/settingsfolder.h"
-#include "singleinstance.h"
-#include "splash.h"
-#include "traymenu.h"
-#include "ui/dialogs.h"
+#include "display/shell/mainform.h"
+#include "display/settings/mirovexsettings.h"
+#include "display/engine/mirrorcontroller.h"
+#include "platform/monitors.h"
+#include "display/shell/startcontroller.h"
+#include "tests/support/xreadback.h"
+#include "platform/autostart.h"
+#include "common/settings/settingsfolder.h"
+#include "platform/singleinstance.h"
+#include "display/shell/splash.h"
+#include "display/shell/traymenu.h"
+#include "common/ui/dialogs.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -2,11 +2,11 @@
 // it, its see-through modes, and its buttons and menus clicked with real
 // pointer events (xdotool). Runs under tests/desktop/vdesk.
 
-#include "mainform.h"
-#include "mirovexsettings.h"
-#include "mirrorcontroller.h"
-#include "monitors.h"
-#include "support/xreadback.h"
+#include "display/shell/mainform.h"
+#include "display/settings/mirovexsettings.h"
+#include "display/engine/mirrorcontroller.h"
+#include "platform/monitors.h"
+#include "tests/support/xreadback.h"
 
 #include <QApplication>
 #include <QMenu>

@@ -2,12 +2,12 @@
 // windows are listed as the picker shows them, one is chosen with a real
 // click, and the mirror follows it as it moves, is minimised and closes.
 
-#include "areaselection.h"
-#include "mirovexsettings.h"
-#include "mirrorcontroller.h"
-#include "monitors.h"
-#include "support/xreadback.h"
-#include "windowrows.h"
+#include "display/selection/areaselection.h"
+#include "display/settings/mirovexsettings.h"
+#include "display/engine/mirrorcontroller.h"
+#include "platform/monitors.h"
+#include "tests/support/xreadback.h"
+#include "display/selection/windowrows.h"
 
 #include <QApplication>
 #include <QProcess>
