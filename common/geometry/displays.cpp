@@ -4,15 +4,24 @@
 
 namespace mirovex::geometry {
 
-int displayOf(const QRect& window, const QList<QRect>& displays)
+int displayAt(QPoint point, const QList<QRect>& displays)
 {
-    const int centre = window.left() + window.width() / 2;
-    for (int i = 0; i < displays.size(); ++i) {
+    for (int i = 0; i < displays.size(); ++i)
+        if (displays[i].contains(point))
+            return i;
+    // Off every display: the horizontal rule alone, which cannot tell two
+    // stacked displays apart and so only serves where containment fails.
+    for (int i = int(displays.size()) - 1; i >= 0; --i) {
         const QRect& d = displays[i];
-        if (centre > d.left() && centre < d.left() + d.width())
+        if (point.x() > d.left() && point.x() < d.left() + d.width())
             return i;
     }
     return 0;
+}
+
+int displayOf(const QRect& window, const QList<QRect>& displays)
+{
+    return displayAt(QPoint(window.left() + window.width() / 2, window.top() + window.height() / 2), displays);
 }
 
 QPoint snapped(const QRect& window, const QList<QRect>& workAreas, int within)

@@ -8,8 +8,13 @@
 
 namespace mirovex::geometry {
 
-// The display whose horizontal span strictly contains the window's
-// horizontal centre; 0 when none does. Displays primary first.
+// The display a point is on: the one that contains it; when none does, the
+// last whose horizontal span strictly contains its x, else display 0.
+// Displays primary first.
+int displayAt(QPoint point, const QList<QRect>& displays);
+
+// The display a window is on: the display of its centre point
+// (left + width / 2, top + height / 2).
 int displayOf(const QRect& window, const QList<QRect>& displays);
 
 // The window's new top-left while dragged to `window`: edges within

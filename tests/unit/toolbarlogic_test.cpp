@@ -85,16 +85,6 @@ TEST(ToolbarSnap, EdgesWithin40PixelsSnap)
     EXPECT_EQ(snapped(QRect({5, 5}, kBar), {}), QPoint(5, 5));
 }
 
-TEST(ToolbarDisplay, ByHorizontalCentre)
-{
-    EXPECT_EQ(displayOf(QRect({300, 600}, kBar), kSide), 0);
-    EXPECT_EQ(displayOf(QRect({2500, 100}, kBar), kSide), 1);
-    EXPECT_EQ(displayOf(QRect({-900, 100}, kBar), kPrimaryRight), 1);
-    // Centre on the boundary line or outside every display: display 0.
-    EXPECT_EQ(displayOf(QRect({1920 - 119, 100}, kBar), kSide), 0);
-    EXPECT_EQ(displayOf(QRect({9000, 100}, kBar), kSide), 0);
-}
-
 TEST(ToolbarOpacity, PointerBringsItBack)
 {
     const QRect bar({300, 600}, kBar);
