@@ -5,6 +5,7 @@
 #include "display/settings/mirovexsettings.h"
 #include "platform/foreignwindows.h"
 #include "platform/monitors.h"
+#include "platform/windowstate.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -58,8 +59,12 @@ TfGrid::TfGrid(platform::ForeignWindows& windows)
     setWindowTitle(QStringLiteral("Mirovex"));
     setFixedSize(kClient);
     setMask(roundedRegion(kClient, 20));
-    setStyleSheet(QStringLiteral("TfGrid, QStackedWidget, QStackedWidget > QWidget { background: %1; }"
-                                 "QLabel { color: white; }"
+    QPalette dark = palette();
+    dark.setColor(QPalette::Window, colourFromValue(gridcolour::kBackground));
+    dark.setColor(QPalette::WindowText, Qt::white);
+    setPalette(dark);
+    setAutoFillBackground(true);
+    setStyleSheet(QStringLiteral("QLabel { color: white; }"
                                  "QToolButton { background: %1; color: white; border: 1px solid #3c4650; border-radius: 3px; }"
                                  "QToolButton:hover { background: #3c4650; }"
                                  "QToolButton:checked { background: %2; color: black; }")
@@ -388,8 +393,16 @@ void TfGrid::mapMoved(QPoint at, bool buttonDown)
         return;
     // Hovering: the preview frame shows the one cell.
     start_ = current_ = cell;
-    preview_.showOver(span(cell, cell), true);
+    showPreview(span(cell, cell));
     redrawMap();
+}
+
+void TfGrid::showPreview(const QRect& r)
+{
+    preview_.showOver(r, true);
+    // Over the display, but never over the map the presenter drags on.
+    if (isVisible())
+        platform::stackBelow(preview_.windowHandle(), windowHandle());
 }
 
 void TfGrid::livePlacement()
@@ -397,7 +410,7 @@ void TfGrid::livePlacement()
     if (!dragging_)
         return;
     const QRect r = span(start_, current_);
-    preview_.showOver(r, true);
+    showPreview(r);
     // One move per tick at most, and none while the span stays the same.
     if (lastPlaced_ == r)
         return;
@@ -444,11 +457,15 @@ void TfGrid::mapLeft()
 
 void TfGrid::showPreviewWhileOverMap()
 {
+    // Shows or hides the frame where it was left: after a release it is a
+    // single pixel until the pointer moves to another cell.
     const bool over = map_->isVisible() && map_->rect().contains(map_->mapFromGlobal(QCursor::pos()));
-    if (over && current_.column >= 0 && current_.row >= 0)
-        preview_.showOver(span(start_, current_), true);
-    else if (!over && !dragging_)
-        preview_.park();
+    if (over && !preview_.isVisible() && preview_.width() > 1) {
+        preview_.show();
+        platform::stackBelow(preview_.windowHandle(), windowHandle());
+    } else if (!over && !dragging_) {
+        preview_.hide();
+    }
 }
 
 void TfGrid::undo()

@@ -84,6 +84,7 @@ private:
     void mapMoved(QPoint at, bool buttonDown);
     void mapReleased(QPoint at);
     void mapLeft();
+    void showPreview(const QRect& r);
     void showPreviewWhileOverMap(); // Timer1
     void barTick();                 // Timer20
     void setTransparencyPosition(int position);
