@@ -105,6 +105,7 @@ private slots:
     void aClosedTargetGivesWayToTheNextWindow();
     void badCellCountOpensSixBySixAndClosingWritesTheKeys();
     void theHotkeyAndTheMenusOpenTheGrid();
+    void rulesOnAnInMemoryDesktop();
 
 private:
     void openOn(int display);
@@ -415,6 +416,109 @@ void GridTest::theHotkeyAndTheMenusOpenTheGrid()
     item->trigger();
     QVERIFY(g.isVisible());
     g.close();
+}
+
+namespace {
+platform::FakeForeignWindows::Window fakeWindow(std::uint32_t id, const char* title, int pid, QRect frame)
+{
+    platform::FakeForeignWindows::Window w;
+    w.info.id = id;
+    w.info.title = QString::fromUtf8(title);
+    w.info.pid = pid;
+    w.info.executable = QStringLiteral("/usr/bin/program%1").arg(pid);
+    w.info.viewable = true;
+    w.info.types = {QStringLiteral("NORMAL")};
+    w.info.desktop = 0;
+    w.info.frame = frame;
+    return w;
+}
+} // namespace
+
+void GridTest::rulesOnAnInMemoryDesktop()
+{
+    const int ours = int(QCoreApplication::applicationPid());
+    platform::FakeForeignWindows fake;
+    fake.add(fakeWindow(101, "Notes", 5000, QRect(10, 10, 300, 200)));
+    auto dock = fakeWindow(102, "Panel", 5001, QRect(0, 0, 1920, 30));
+    dock.info.types = {QStringLiteral("DOCK")};
+    fake.add(dock);
+    fake.add(fakeWindow(103, "Mirovex", ours, QRect(50, 50, 300, 200)));
+    fake.add(fakeWindow(104, "", 5002, QRect(60, 60, 300, 200)));
+    auto helper = fakeWindow(105, "Helper", 5003, QRect(70, 70, 300, 200));
+    helper.info.skipTaskbar = true;
+    fake.add(helper);
+    auto fixed = fakeWindow(106, "Fixed dialog", 5004, QRect(400, 300, 200, 100));
+    fixed.info.resizable = false;
+    fake.add(fixed);
+    TfGrid g(fake);
+
+    // Docks, windows off the task bar and our own are never chosen; an
+    // untitled window stands for the last good one.
+    fake.activeWindow = 101;
+    g.chooseTarget();
+    QCOMPARE(g.target(), 101u);
+    for (const std::uint32_t other : {102u, 103u, 104u, 105u, 999u}) {
+        fake.activeWindow = other;
+        g.chooseTarget();
+        QCOMPARE(g.target(), 101u);
+    }
+
+    // A fixed-size window follows the drag, but is not sized on release.
+    fake.activeWindow = 106;
+    g.chooseTarget();
+    QCOMPARE(g.target(), 106u);
+    const auto centre = [&](grid::Cell c) { return grid::cellOnMap(c, g.cells()).center(); };
+    QTest::mousePress(&g.map(), Qt::LeftButton, {}, centre({1, 1}));
+    QTest::mouseMove(&g.map(), centre({2, 2}));
+    const int before = fake.places;
+    g.livePlacement();
+    g.livePlacement(); // nothing changed: no second move
+    QCOMPARE(fake.places, before + 1);
+    QTest::mouseRelease(&g.map(), Qt::LeftButton, {}, centre({2, 2}));
+    QCOMPARE(fake.places, before + 1);
+    QCOMPARE(g.undoDepth(), std::size_t(1));
+
+    // A window manager that refuses the size: placed where it could be, no error.
+    fake.activeWindow = 101;
+    g.chooseTarget();
+    fake.find(101)->refusesSize = true;
+    QTest::mousePress(&g.map(), Qt::LeftButton, {}, centre({0, 0}));
+    QTest::mouseRelease(&g.map(), Qt::LeftButton, {}, centre({0, 0}));
+    QCOMPARE(fake.find(101)->info.frame.size(), QSize(300, 200));
+
+    // "Transparent" sets our value, takes it off, and replaces another one.
+    g.toggleTransparent();
+    QCOMPARE(fake.opacity(101), 50);
+    g.toggleTransparent();
+    QCOMPARE(fake.opacity(101), -1);
+    fake.setOpacity(101, 120);
+    g.toggleTransparent();
+    QCOMPARE(fake.opacity(101), 50);
+
+    // Our own name is not shown as another program's title.
+    fake.add(fakeWindow(107, "about mirovex", 5005, QRect(500, 500, 300, 200)));
+    fake.activeWindow = 107;
+    g.open();
+    QVERIFY(g.isVisible());
+    QCOMPARE(g.target(), 107u);
+    QCOMPARE(g.shownTitle(), QString());
+
+    // The chosen window closes: "Desktop", and the next titled application
+    // window in front is taken.
+    fake.remove(107);
+    fake.raise(106);
+    g.refreshBar();
+    QCOMPARE(g.shownTitle(), QStringLiteral("Desktop"));
+    QCOMPARE(g.target(), 106u);
+    g.refreshBar();
+    QCOMPARE(g.shownTitle(), QStringLiteral("Fixed dialog"));
+
+    // The screen saver coming on closes the grid when another window is chosen.
+    fake.screenSaver = true;
+    fake.activeWindow = 101;
+    g.chooseTarget();
+    QVERIFY(!g.isVisible());
+    QVERIFY(!g.timersRunning());
 }
 
 QTEST_MAIN(GridTest)
