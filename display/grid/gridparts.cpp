@@ -19,13 +19,6 @@ namespace {
 
 QColor c(quint32 value) { return colourFromValue(value); }
 
-QRegion roundedRegion(const QRect& r, int corner)
-{
-    QPainterPath path;
-    path.addRoundedRect(QRectF(r), corner / 2.0, corner / 2.0);
-    return QRegion(path.toFillPolygon().toPolygon());
-}
-
 constexpr int kPinMs = 1250;
 
 } // namespace
@@ -176,6 +169,13 @@ void PinGlyph::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.drawPixmap(0, 0, gridGlyph(pinned_ ? QStringLiteral("pin") : QStringLiteral("unpin"), width()));
+}
+
+QRegion roundedRegion(const QRect& r, int corner)
+{
+    QPainterPath path;
+    path.addRoundedRect(QRectF(r), corner / 2.0, corner / 2.0);
+    return QRegion(path.toFillPolygon().toPolygon());
 }
 
 QPixmap gridGlyph(const QString& name, int side)

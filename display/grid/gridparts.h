@@ -95,6 +95,9 @@ private:
     bool pinned_ = false;
 };
 
+// A window region with rounded corners (the corner ellipse's width).
+QRegion roundedRegion(const QRect& r, int corner);
+
 // The glyphs of the grid's buttons and of its "Desktop" bar.
 QPixmap gridGlyph(const QString& name, int side);
 

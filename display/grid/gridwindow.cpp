@@ -13,7 +13,6 @@
 #include <QCursor>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPainterPath>
 #include <QScreen>
 #include <QSlider>
 #include <QStackedWidget>
@@ -28,13 +27,6 @@ namespace {
 
 constexpr QSize kClient{320, 265};
 constexpr int kReleasedAlpha = 200;
-
-QRegion roundedRegion(QSize size, int corner)
-{
-    QPainterPath path;
-    path.addRoundedRect(QRectF(0, 0, size.width(), size.height()), corner / 2.0, corner / 2.0);
-    return QRegion(path.toFillPolygon().toPolygon());
-}
 
 // The cell count buttons: caption, name, count.
 const struct {
@@ -58,7 +50,7 @@ TfGrid::TfGrid(platform::ForeignWindows& windows)
     setObjectName(QStringLiteral("fGrid"));
     setWindowTitle(QStringLiteral("Mirovex"));
     setFixedSize(kClient);
-    setMask(roundedRegion(kClient, 20));
+    setMask(roundedRegion(QRect(QPoint(), kClient), 20));
     QPalette dark = palette();
     dark.setColor(QPalette::Window, colourFromValue(gridcolour::kBackground));
     dark.setColor(QPalette::WindowText, Qt::white);
@@ -193,7 +185,12 @@ QString TfGrid::shownTitle() const { return title_->text(); }
 
 bool TfGrid::timersRunning() const
 {
-    return timer1_->isActive() && timer10_->isActive() && timer20_->isActive() && timer300_->isActive();
+    return timer1_->isActive() && timer20_->isActive() && timer300_->isActive();
+}
+
+bool TfGrid::timersStopped() const
+{
+    return !timer1_->isActive() && !timer10_->isActive() && !timer20_->isActive() && !timer300_->isActive();
 }
 
 bool TfGrid::onSettingsPage() const { return pages_->currentIndex() == 1; }
@@ -422,7 +419,7 @@ void TfGrid::livePlacement()
 void TfGrid::mapReleased(QPoint at)
 {
     setWindowOpacity(kReleasedAlpha / 255.0);
-    setMask(roundedRegion(kClient, 13));
+    setMask(roundedRegion(QRect(QPoint(), kClient), 13));
     timer10_->stop();
     if (dragging_)
         current_ = grid::cellAt(at, n_);
@@ -438,14 +435,13 @@ void TfGrid::mapReleased(QPoint at)
     lastPlaced_.reset();
     raise();
     redrawMap();
-    if (isVisible())
-        timer10_->start();
 }
 
 void TfGrid::mapLeft()
 {
     if (dragging_)
         return; // the press keeps the pointer until it is released
+    timer10_->stop();
     preview_.park();
     const auto t = describeTarget();
     if (t && isShown(*t)) {

@@ -41,7 +41,10 @@ public:
     int transparency() const { return transp_; }
     std::uint32_t target() const { return target_; }
     QString shownTitle() const;
+    // The timers that follow the target and the pointer (the live placement
+    // runs only from a press to its release).
     bool timersRunning() const;
+    bool timersStopped() const;
     bool onSettingsPage() const;
     GridMap& map() const { return *map_; }
     TfFakeOkno& preview() { return preview_; }

@@ -382,7 +382,7 @@ void GridTest::badCellCountOpensSixBySixAndClosingWritesTheKeys()
     QVERIFY(waitUntil([&] { return QApplication::activeWindow() == m_grid.get(); }, 5000));
     QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
     QVERIFY(waitUntil([&] { return !m_grid->isVisible(); }, 5000));
-    QVERIFY(!m_grid->timersRunning());
+    QVERIFY(m_grid->timersStopped());
     QVERIFY(!m_grid->referenceWindow().isVisible());
     const SettingsFile file(settings::mainFilePath());
     const QPoint stored = platform::desktopFrame().fromRoot(place);
@@ -408,7 +408,7 @@ void GridTest::theHotkeyAndTheMenusOpenTheGrid()
     // The window in front when the key was pressed is the one to act on.
     QCOMPARE(g.target(), id);
     g.close();
-    QVERIFY(!g.timersRunning());
+    QVERIFY(g.timersStopped());
 
     QAction* item = start.toolbar().action(QStringLiteral("Window Management"));
     QVERIFY(item && item->isEnabled());
@@ -518,7 +518,7 @@ void GridTest::rulesOnAnInMemoryDesktop()
     fake.activeWindow = 101;
     g.chooseTarget();
     QVERIFY(!g.isVisible());
-    QVERIFY(!g.timersRunning());
+    QVERIFY(g.timersStopped());
 }
 
 QTEST_MAIN(GridTest)
