@@ -7,6 +7,7 @@
 #include "platform/monitors.h"
 #include "platform/windowstate.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -121,6 +122,11 @@ void TfGrid::buildTopBar()
         button->setFocusPolicy(Qt::NoFocus);
         connect(button, &QToolButton::clicked, this, b.command);
     }
+    // The actions on the target window; "Stay on top" is the one offered.
+    auto* akcija1 = new QAction(QStringLiteral("Stay on top"), this);
+    akcija1->setObjectName(QStringLiteral("Akcija1"));
+    connect(akcija1, &QAction::triggered, this, &TfGrid::togglePin);
+    addAction(akcija1);
     auto* close = new QToolButton(this);
     close->setObjectName(QStringLiteral("SpeedButton1"));
     close->setIcon(gridGlyph(QStringLiteral("close"), 20));
@@ -544,13 +550,24 @@ void TfGrid::toggleGridProperty()
         return;
     }
     pages_->setCurrentIndex(1);
-    const QRect g = frameGeometry();
-    refer_.move(g.left() + (g.width() - refer_.frameGeometry().width()) / 2, g.top() - refer_.frameGeometry().height());
     xtr_->setValue(255 - transp_);
     setTransparencyPosition(xtr_->value());
+    placeReference();
     refer_.show();
     refer_.raise();
     refer_.activateWindow();
+    // The window manager's frame is known only once it has framed the window.
+    QTimer::singleShot(250, this, [this] {
+        if (onSettingsPage() && refer_.isVisible())
+            placeReference();
+    });
+}
+
+void TfGrid::placeReference()
+{
+    const QRect g = frameGeometry();
+    const QRect r = refer_.frameGeometry();
+    refer_.move(g.left() + (g.width() - r.width()) / 2, g.top() - r.height());
 }
 
 void TfGrid::setTransparencyPosition(int position)

@@ -91,6 +91,8 @@ private:
     void showPreviewWhileOverMap(); // Timer1
     void barTick();                 // Timer20
     void setTransparencyPosition(int position);
+    // Centred above the grid.
+    void placeReference();
     bool isOurs(const platform::WindowInfo& w) const;
     bool isShown(const platform::WindowInfo& w) const;
     // Candidates of tiling and cascading, from the front to the back.
