@@ -127,6 +127,7 @@ void TfGrid::buildTopBar()
     akcija1->setObjectName(QStringLiteral("Akcija1"));
     connect(akcija1, &QAction::triggered, this, &TfGrid::togglePin);
     addAction(akcija1);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
     auto* close = new QToolButton(this);
     close->setObjectName(QStringLiteral("SpeedButton1"));
     close->setIcon(gridGlyph(QStringLiteral("close"), 20));
