@@ -1,6 +1,8 @@
 #include "display/shell/startcontroller.h"
 
 #include "display/capture/capturewindow.h"
+#include "display/scrolltext/scrollset.h"
+#include "common/ui/colordialog.h"
 
 #include "display/selection/areaselection.h"
 #include "platform/autostart.h"
@@ -20,7 +22,11 @@
 #include "display/shell/toolbarlogic.h"
 #include "display/shell/traymenu.h"
 #include "common/ui/dialogs.h"
+#include "common/geometry/displays.h"
+#include "display/selection/windowpicker.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
@@ -75,6 +81,34 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
     });
     toolbar_->setAreaSelection(*area_);
     capture_ = std::make_unique<TFsave>(*mirror_);
+    // The toolbar's one colour dialog, which every colour choice shares.
+    colours_ = std::make_unique<ui::ColorDialog>(QStringLiteral("ColorDialog1"));
+    scrollText_ = std::make_unique<Tfscrolset>(*mirror_, *colours_, Tfscrolset::Hooks{
+        .toggleTarget = [this] {
+            QAction* item = toolbar_->action(QStringLiteral("Show Target Display"));
+            item->setChecked(mirror_->target().isVisible());
+            item->trigger();
+        },
+        .closed = [this] { toolbar_->setBringToFrontAllowed(true); },
+        .toolbarDisplay = [this] {
+            QList<QRect> roots;
+            for (const platform::Monitor& m : platform::monitors())
+                roots.append(m.root);
+            if (roots.isEmpty())
+                return QRect();
+            return roots[geometry::displayOf(toolbar_->frameGeometry(), roots)];
+        },
+        .opening = [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* picker = qobject_cast<TFselectWindow*>(w); picker && picker->isVisible())
+                    picker->hide();
+        },
+    });
+    // Stop Projection and Stop All put the strip away with the source.
+    connect(mirror_.get(), &MirrorController::sourceChanged, this, [this] {
+        if (mirror_->session().source() == SourceKind::None)
+            scrollText_->hideStrip();
+    });
     progress(6);
     tray_ = std::make_unique<TrayMenu>(*mirror_, *toolbar_);
     toolbar_->setTrayHintSink([this](const QString& hint) { tray_->setHint(hint); });
@@ -108,6 +142,7 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
         capture_->activateWindow();
     });
     connect(tray_.get(), &TrayMenu::hotkeysRequested, this, &StartController::showHotkeyEditor);
+    connect(tray_.get(), &TrayMenu::scrollTextRequested, scrollText_.get(), &Tfscrolset::open);
     termination_ = new platform::TerminationWatch(this);
     connect(termination_, &platform::TerminationWatch::terminationRequested, this, &StartController::exitOrderly);
 
@@ -291,6 +326,7 @@ void StartController::exitOrderly()
         return;
     exiting_ = true;
     mirror_->session().stop();
+    scrollText_->hideStrip();
     // A capture on its way to the disk is finished, not cut off.
     capture_->waitForWrites();
     toolbar_->saveAllSettings();

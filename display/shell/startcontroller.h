@@ -25,6 +25,10 @@ class HotkeyService;
 class THotkeyEditor;
 class TFslika;
 class TFsave;
+class Tfscrolset;
+namespace ui {
+class ColorDialog;
+}
 class MirrorController;
 class TMainForm;
 class TrayMenu;
@@ -44,6 +48,8 @@ public:
     AreaSelection& area() { return *area_; }
     TFslika& imageWindow() { return *image_; }
     TFsave& captureWindow() { return *capture_; }
+    Tfscrolset& scrollText() { return *scrollText_; }
+    ui::ColorDialog& colorDialog() { return *colours_; }
     HotkeyService& hotkeys() { return *hotkeys_; }
     THotkeyEditor& hotkeyEditor() { return *hotkeyEditor_; }
     // Opens the hotkey editor with the slots' keys in its fields.
@@ -94,6 +100,8 @@ private:
     std::unique_ptr<AreaSelection> area_;
     std::unique_ptr<TFslika> image_;
     std::unique_ptr<TFsave> capture_;
+    std::unique_ptr<ui::ColorDialog> colours_;
+    std::unique_ptr<Tfscrolset> scrollText_;
     std::unique_ptr<TrayMenu> tray_;
     std::unique_ptr<HotkeyService> hotkeys_;
     std::unique_ptr<THotkeyEditor> hotkeyEditor_;
