@@ -45,7 +45,7 @@ CustomColours customColoursFrom(const std::vector<std::string>& strings)
     out.fill(kWhite);
     for (const std::string& s : strings) {
         // "ColorX=" and one to six hex digits, nothing else.
-        if (s.size() < 8 || s.size() > 13 || s.compare(0, 5, "Color") != 0 || s[6] != '=')
+        if (s.size() < 8 || s.size() > 13 || !objstream::sameName(std::string_view(s).substr(0, 5), "Color") || s[6] != '=')
             continue;
         const char letter = char(s[5] & ~0x20);
         if (letter < 'A' || letter >= 'A' + kCustomColourCount)

@@ -70,6 +70,11 @@ Tfscrolset::Tfscrolset(MirrorController& mirror, ui::ColorDialog& colours, Hooks
     setAutoFillBackground(true);
 
     strip_ = std::make_unique<ScrollStrip>(mirror.target());
+    // Stop Projection and Stop All put the strip away with the source.
+    connect(&mirror, &MirrorController::sourceChanged, this, [this] {
+        if (mirror_.session().source() == SourceKind::None)
+            hideStrip();
+    });
     clipboard_ = new platform::ClipboardReader(this);
     connect(clipboard_, &platform::ClipboardReader::textRead, this, [this](const std::optional<QString>& text) {
         if (text)

@@ -104,11 +104,6 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
                     picker->hide();
         },
     });
-    // Stop Projection and Stop All put the strip away with the source.
-    connect(mirror_.get(), &MirrorController::sourceChanged, this, [this] {
-        if (mirror_->session().source() == SourceKind::None)
-            scrollText_->hideStrip();
-    });
     progress(6);
     tray_ = std::make_unique<TrayMenu>(*mirror_, *toolbar_);
     toolbar_->setTrayHintSink([this](const QString& hint) { tray_->setHint(hint); });
