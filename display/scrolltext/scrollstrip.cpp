@@ -6,6 +6,7 @@
 #include "platform/windowshape.h"
 
 #include <QEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -16,8 +17,8 @@ constexpr quint32 kStripColour = 2564639;
 } // namespace
 
 TFloatTXT::TFloatTXT(TFmonitor& target)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowTransparentForInput |
-                           Qt::WindowDoesNotAcceptFocus),
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint |
+                           Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus),
       target_(target)
 {
     setWindowTitle(QStringLiteral("Mirovex - Scrolling Text"));
@@ -27,18 +28,27 @@ TFloatTXT::TFloatTXT(TFmonitor& target)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     resize(200, 48);
+    // The window manager stacks a window that it manages and that stays on
+    // top, as the target window does, above ours whenever it raises it; ours
+    // is placed by us alone, and raised again after the target window.
+    keepAbove_ = new QTimer(this);
+    keepAbove_->setInterval(250);
+    connect(keepAbove_, &QTimer::timeout, this, &TFloatTXT::stayAboveTarget);
 }
 
 void TFloatTXT::stayAboveTarget()
 {
-    if (!windowHandle())
-        create();
-    // Without a native target window yet, there is nothing to stay above:
-    // the target is made native when it is first shown, and every send
-    // comes here again.
-    if (target_.windowHandle())
-        windowHandle()->setTransientParent(target_.windowHandle());
+    if (isVisible())
+        raise();
 }
+
+void TFloatTXT::showEvent(QShowEvent*)
+{
+    raise();
+    keepAbove_->start();
+}
+
+void TFloatTXT::hideEvent(QHideEvent*) { keepAbove_->stop(); }
 
 void TFloatTXT::carry(QWidget* strip, ScrollingText* control, bool lettersOnly)
 {
@@ -185,6 +195,9 @@ bool ScrollStrip::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == &target_ && event->type() == QEvent::Resize && onTarget_)
         placeOnTarget();
+    // The target window coming up must not cover the floating strip.
+    if (watched == &target_ && event->type() == QEvent::Show && float_->isVisible())
+        QTimer::singleShot(50, float_, &TFloatTXT::stayAboveTarget);
     return QObject::eventFilter(watched, event);
 }
 

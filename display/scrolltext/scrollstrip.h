@@ -8,13 +8,16 @@
 #include <QPointer>
 #include <QWidget>
 
+class QTimer;
+
 namespace mirovex {
 
 class TFmonitor;
 
 // A frameless strip that lets every click through to what is beneath and
 // has no taskbar entry. Kept above the target window although both stay on
-// top: it is transient for it, which window managers honour by stacking.
+// top: placed and stacked by us, not the window manager, and raised again
+// after the target window.
 // Letters only: with a compositor the background is see-through; without
 // one the window's outline is cut to the letters, set once per text and
 // moved along with them.
@@ -30,6 +33,10 @@ public:
     bool cutToLetters() const { return cut_; }
     void stayAboveTarget();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
     void updateOutline();
     void followLetters(int left);
@@ -39,6 +46,7 @@ private:
     bool lettersOnly_ = false;
     bool cut_ = false;
     int outlineLeft_ = 0;
+    QTimer* keepAbove_ = nullptr;
 };
 
 class ScrollStrip : public QObject {
