@@ -70,6 +70,8 @@ Tfscrolset::Tfscrolset(MirrorController& mirror, ui::ColorDialog& colours, Hooks
     setAutoFillBackground(true);
 
     strip_ = std::make_unique<ScrollStrip>(mirror.target());
+    // The toolbar's show and hide of the target display change the caption too.
+    mirror.target().installEventFilter(this);
     // Stop Projection and Stop All put the strip away with the source.
     connect(&mirror, &MirrorController::sourceChanged, this, [this] {
         if (mirror_.session().source() == SourceKind::None)
@@ -225,7 +227,7 @@ Tfscrolset::Tfscrolset(MirrorController& mirror, ui::ColorDialog& colours, Hooks
     setFixedSize(std::max(sizeHint().width(), 760), sizeHint().height());
 }
 
-Tfscrolset::~Tfscrolset() = default;
+Tfscrolset::~Tfscrolset() { mirror_.target().removeEventFilter(this); }
 
 QCheckBox* Tfscrolset::switchBox(bool on)
 {
@@ -305,6 +307,13 @@ void Tfscrolset::open()
     show();
     raise();
     activateWindow();
+}
+
+bool Tfscrolset::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &mirror_.target() && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        updateShowCaption();
+    return QWidget::eventFilter(watched, event);
 }
 
 bool Tfscrolset::event(QEvent* event)

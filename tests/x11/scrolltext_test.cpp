@@ -16,7 +16,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QClipboard>
 #include <QDir>
+#include <QFileDialog>
 #include <QFile>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -32,15 +34,9 @@ using mirovex::scrolltext::Direction;
 using mirovex::scrolltext::Position;
 using mirovex::test::grabRoot;
 using mirovex::test::waitUntil;
+using mirovex::test::xdotool;
 
 namespace {
-
-bool xdotool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    return p.waitForFinished(10000) && p.exitCode() == 0;
-}
 
 // A plain green desktop that counts the clicks it gets.
 class Backdrop : public QWidget {
@@ -103,6 +99,8 @@ private slots:
     void floatingTextStaysAboveTheTargetWhenItRuns();
     void aCustomColourSurvivesARestart();
     void aSavedFileOpensAsItWas();
+    void filesThroughTheirDialogs();
+    void pastedTextBecomesOneLine();
 
 private:
     QRect targetRoot() const { return platform::monitors().at(1).root; }
@@ -180,6 +178,7 @@ void ScrollTextTest::typedTextScrollsInABandOnTheTarget()
     QCOMPARE(m_window->positionBox(Position(position))->text(), QStringLiteral("On"));
     m_window->button(QStringLiteral("Send Text"))->click();
     QVERIFY(m_ctl->target().isVisible());
+    QCOMPARE(m_window->button(QStringLiteral("Show Target Display"))->text(), QStringLiteral("Hide Target Display"));
 
     const QRect target = targetRoot();
     const int top = position == int(Position::Top) ? 0 : position == int(Position::Bottom) ? target.height() - 40 : target.height() / 2 - 20;
@@ -361,6 +360,40 @@ void ScrollTextTest::aSavedFileOpensAsItWas()
     // A file that is not there changes nothing.
     QVERIFY(!m_window->openFile(path + QStringLiteral(".missing")));
     QCOMPARE(m_window->textEdit()->text(), QStringLiteral("Saved news"));
+}
+
+void ScrollTextTest::filesThroughTheirDialogs()
+{
+    // The presenter names the file without its suffix; the dialogs offer
+    // both cases of it.
+    const QString base = settingsFolder() + QStringLiteral("talk");
+    QStringList filters;
+    ui::setModalRunner([&](QDialog& d) {
+        auto* dialog = qobject_cast<QFileDialog*>(&d);
+        if (!dialog)
+            return int(QDialog::Rejected);
+        filters << dialog->nameFilters();
+        const QString name = dialog->acceptMode() == QFileDialog::AcceptSave ? base : base + QStringLiteral(".SCT");
+        if (dialog->acceptMode() == QFileDialog::AcceptOpen)
+            QFile::rename(base + QStringLiteral(".sct"), name);
+        dialog->selectFile(name);
+        static_cast<QDialog*>(dialog)->accept();
+        return int(QDialog::Accepted);
+    });
+    m_window->textEdit()->setText(QStringLiteral("By the dialog"));
+    m_window->button(QStringLiteral("Save"))->click();
+    QVERIFY(QFile::exists(base + QStringLiteral(".sct")));
+    m_window->textEdit()->clear();
+    m_window->button(QStringLiteral("Open"))->click();
+    QCOMPARE(m_window->textEdit()->text(), QStringLiteral("By the dialog"));
+    QCOMPARE(filters.first(), QStringLiteral("Scroll Text File (.sct) (*.sct *.SCT)"));
+}
+
+void ScrollTextTest::pastedTextBecomesOneLine()
+{
+    QGuiApplication::clipboard()->setText(QStringLiteral("first line\nsecond\tline"));
+    m_window->button(QStringLiteral("Paste Text"))->click();
+    QVERIFY(waitUntil([&] { return m_window->textEdit()->text() == QStringLiteral("first line second line"); }, 8000));
 }
 
 QTEST_MAIN(ScrollTextTest)
