@@ -4,9 +4,11 @@
 #include <QFontMetrics>
 #include <QLinearGradient>
 #include <QPaintEvent>
+#include <QResizeEvent>
 #include <QPainter>
 #include <QTimer>
 
+#include <algorithm>
 #include <climits>
 
 namespace mirovex {
@@ -206,9 +208,11 @@ void ScrollingText::paintEvent(QPaintEvent*)
     }
 }
 
-void ScrollingText::resizeEvent(QResizeEvent*)
+void ScrollingText::resizeEvent(QResizeEvent* event)
 {
-    renderLetters();
+    // The letters are centred in the height; the width only moves them.
+    if (event->size().height() != event->oldSize().height())
+        renderLetters();
 }
 
 void ScrollingText::showEvent(QShowEvent*) { updateTimer(); }
