@@ -179,7 +179,23 @@ void TFmonitor::setView(TargetView view)
     case TargetView::Drawing: stack_->setCurrentWidget(drawing_); break;
     case TargetView::Picture: stack_->setCurrentWidget(picture_); break;
     }
+    stack_->currentWidget()->show();
+    if (overlay_)
+        overlay_->raise();
 }
+
+void TFmonitor::setOverlay(QWidget* overlay)
+{
+    if (overlay_ && overlay_ != overlay && overlay_->parentWidget() == this)
+        overlay_->setParent(nullptr);
+    overlay_ = overlay;
+    if (overlay_) {
+        overlay_->setParent(this);
+        overlay_->raise();
+    }
+}
+
+void TFmonitor::hideView() { stack_->currentWidget()->hide(); }
 
 void TFmonitor::setStayOnTop(bool on)
 {

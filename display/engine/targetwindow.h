@@ -6,6 +6,7 @@
 #include "display/engine/session.h"
 
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 
 #include <optional>
@@ -89,6 +90,13 @@ public:
 
     void setView(TargetView view);
     TargetView view() const { return view_; }
+    // A strip laid over the views (the scrolling text's), kept above
+    // whichever view is shown; null takes it away again.
+    void setOverlay(QWidget* overlay);
+    QWidget* overlay() const { return overlay_; }
+    // Hides the view shown now, so that black shows around the overlay; the
+    // next setView shows a view again.
+    void hideView();
     DrawingArea* drawingArea() const { return drawing_; }
 
     // Shows the window on display `index` of the programs' list (primary =
@@ -132,6 +140,7 @@ private:
     DrawingArea* drawing_ = nullptr;
     PictureView* picture_ = nullptr;
     TargetView view_ = TargetView::Idle;
+    QPointer<QWidget> overlay_;
     bool fullScreen_ = false;
     // The framed size (and place) to take once full screen has been left.
     struct PendingNormal {

@@ -3,6 +3,8 @@
 #include "display/capture/capturewindow.h"
 #include "display/grid/gridwindow.h"
 #include "platform/foreignwindows.h"
+#include "display/scrolltext/scrollset.h"
+#include "common/ui/colordialog.h"
 
 #include "display/selection/areaselection.h"
 #include "platform/autostart.h"
@@ -22,8 +24,11 @@
 #include "display/shell/toolbarlogic.h"
 #include "display/shell/traymenu.h"
 #include "common/ui/dialogs.h"
+#include "common/geometry/displays.h"
+#include "display/selection/windowpicker.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
@@ -78,6 +83,29 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
     });
     toolbar_->setAreaSelection(*area_);
     capture_ = std::make_unique<TFsave>(*mirror_);
+    // The toolbar's one colour dialog, which every colour choice shares.
+    colours_ = std::make_unique<ui::ColorDialog>(QStringLiteral("ColorDialog1"));
+    scrollText_ = std::make_unique<Tfscrolset>(*mirror_, *colours_, Tfscrolset::Hooks{
+        .toggleTarget = [this] {
+            QAction* item = toolbar_->action(QStringLiteral("Show Target Display"));
+            item->setChecked(mirror_->target().isVisible());
+            item->trigger();
+        },
+        .closed = [this] { toolbar_->setBringToFrontAllowed(true); },
+        .toolbarDisplay = [this] {
+            QList<QRect> roots;
+            for (const platform::Monitor& m : platform::monitors())
+                roots.append(m.root);
+            if (roots.isEmpty())
+                return QRect();
+            return roots[geometry::displayOf(toolbar_->frameGeometry(), roots)];
+        },
+        .opening = [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* picker = qobject_cast<TFselectWindow*>(w); picker && picker->isVisible())
+                    picker->hide();
+        },
+    });
     progress(6);
     foreignWindows_ = platform::x11ForeignWindows();
     grid_ = std::make_unique<TfGrid>(*foreignWindows_);
@@ -117,6 +145,7 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
         capture_->activateWindow();
     });
     connect(tray_.get(), &TrayMenu::hotkeysRequested, this, &StartController::showHotkeyEditor);
+    connect(tray_.get(), &TrayMenu::scrollTextRequested, scrollText_.get(), &Tfscrolset::open);
     termination_ = new platform::TerminationWatch(this);
     connect(termination_, &platform::TerminationWatch::terminationRequested, this, &StartController::exitOrderly);
 
@@ -301,6 +330,7 @@ void StartController::exitOrderly()
         return;
     exiting_ = true;
     mirror_->session().stop();
+    scrollText_->hideStrip();
     // A capture on its way to the disk is finished, not cut off.
     capture_->waitForWrites();
     toolbar_->saveAllSettings();

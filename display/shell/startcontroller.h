@@ -27,6 +27,10 @@ class THotkeyEditor;
 class TFslika;
 class TFsave;
 class TfGrid;
+class Tfscrolset;
+namespace ui {
+class ColorDialog;
+}
 class MirrorController;
 class TMainForm;
 class TrayMenu;
@@ -47,6 +51,8 @@ public:
     TFslika& imageWindow() { return *image_; }
     TFsave& captureWindow() { return *capture_; }
     TfGrid& windowGrid() { return *grid_; }
+    Tfscrolset& scrollText() { return *scrollText_; }
+    ui::ColorDialog& colorDialog() { return *colours_; }
     HotkeyService& hotkeys() { return *hotkeys_; }
     THotkeyEditor& hotkeyEditor() { return *hotkeyEditor_; }
     // Opens the hotkey editor with the slots' keys in its fields.
@@ -99,6 +105,8 @@ private:
     std::unique_ptr<TFsave> capture_;
     std::unique_ptr<platform::ForeignWindows> foreignWindows_;
     std::unique_ptr<TfGrid> grid_;
+    std::unique_ptr<ui::ColorDialog> colours_;
+    std::unique_ptr<Tfscrolset> scrollText_;
     std::unique_ptr<TrayMenu> tray_;
     std::unique_ptr<HotkeyService> hotkeys_;
     std::unique_ptr<THotkeyEditor> hotkeyEditor_;

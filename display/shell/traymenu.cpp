@@ -30,6 +30,7 @@ TrayMenu::TrayMenu(MirrorController& controller, TMainForm& toolbar)
     shared(quick, "Desktop");
     shared(quick, "Window Area");
     shared(quick, "Clipboard");
+    quick->addAction(QStringLiteral("Scrolling Text"), this, &TrayMenu::scrollTextRequested);
 
     QMenu* display = menu_->addMenu(QStringLiteral("Display Settings"));
     shared(display, "Show Target Display");

@@ -38,6 +38,7 @@ signals:
     void resetRequested();
     void captureRequested();
     void hotkeysRequested();
+    void scrollTextRequested();
 
 private:
     void popUp();

@@ -36,15 +36,9 @@
 using namespace mirovex;
 using mirovex::hotkeys::Slot;
 using mirovex::test::waitUntil;
+using mirovex::test::xdotool;
 
 namespace {
-
-bool xdotool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    return p.waitForFinished(10000) && p.exitCode() == 0;
-}
 
 // Answers every message box with OK and keeps what it said.
 ui::ModalRunner saying(QStringList& said)
