@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 class QLabel;
@@ -110,6 +111,8 @@ public:
     // holds one.
     QImage displayedPicture() const;
     PictureView* pictureView() const { return picture_; }
+    // The slideshow's own view, and what it shows; the slideshow makes it.
+    void setSlideView(QWidget* view, std::function<QImage()> shown);
 
 signals:
     void fullScreenWanted();
@@ -131,6 +134,8 @@ private:
     IdlePanel* idle_ = nullptr;
     DrawingArea* drawing_ = nullptr;
     PictureView* picture_ = nullptr;
+    QWidget* slide_ = nullptr;
+    std::function<QImage()> slideShown_;
     TargetView view_ = TargetView::Idle;
     bool fullScreen_ = false;
     // The framed size (and place) to take once full screen has been left.

@@ -19,6 +19,7 @@
 #include "platform/termination.h"
 #include "display/shell/toolbarlogic.h"
 #include "display/shell/traymenu.h"
+#include "display/slideshow/slideshow.h"
 #include "common/ui/dialogs.h"
 
 #include <QCoreApplication>
@@ -76,6 +77,11 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
     toolbar_->setAreaSelection(*area_);
     capture_ = std::make_unique<TFsave>(*mirror_);
     progress(6);
+    slideshow_ = std::make_unique<slides::Slideshow>(*mirror_);
+    slideshow_->setToolbarCentre([this] { return toolbar_->geometry().center(); });
+    slideshow_->setFrontAllowed([this](bool on) { toolbar_->setBringToFrontAllowed(on); });
+    area_->setBeforeChoosing([this] { slideshow_->closeEditor(); });
+    progress(8);
     tray_ = std::make_unique<TrayMenu>(*mirror_, *toolbar_);
     toolbar_->setTrayHintSink([this](const QString& hint) { tray_->setHint(hint); });
     makeHotkeys();
@@ -102,7 +108,11 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
         return why;
     });
     capture_->setKeyboard(hotkeys_->keyboard());
+    connect(tray_.get(), &TrayMenu::slideshowContinueRequested, slideshow_.get(), &slides::Slideshow::continueLastSession);
+    connect(tray_.get(), &TrayMenu::slideshowOpenRequested, slideshow_.get(), &slides::Slideshow::openSlideshow);
+    connect(tray_.get(), &TrayMenu::slideshowMakeRequested, slideshow_.get(), &slides::Slideshow::makeSlideshow);
     connect(tray_.get(), &TrayMenu::captureRequested, this, [this] {
+        slideshow_->closeEditor();
         capture_->show();
         capture_->raise();
         capture_->activateWindow();
@@ -220,6 +230,7 @@ void StartController::autoStart(int choice)
         mirror_->session().start();
         break;
     case Clipboard:
+        slideshow_->closeEditor();
         mirror_->showTargetOnStoredDisplay();
         mirror_->chooseClipboard();
         mirror_->session().start();
@@ -229,10 +240,7 @@ void StartController::autoStart(int choice)
         mirror_->chooseFocus();
         mirror_->session().start();
         break;
-    case Slideshow:
-        // A source still to come: the choice is kept and nothing starts.
-        std::fprintf(stderr, "Mirovex: the start-up source %d is not available yet; nothing is shown.\n", choice);
-        break;
+    case Slideshow: slideshow_->autoStart(); break;
     default:
         break;
     }

@@ -30,6 +30,10 @@ class TMainForm;
 class TrayMenu;
 class TSplashScreen;
 
+namespace slides {
+class Slideshow;
+}
+
 class StartController : public QObject {
     Q_OBJECT
 public:
@@ -44,6 +48,7 @@ public:
     AreaSelection& area() { return *area_; }
     TFslika& imageWindow() { return *image_; }
     TFsave& captureWindow() { return *capture_; }
+    slides::Slideshow& slideshow() { return *slideshow_; }
     HotkeyService& hotkeys() { return *hotkeys_; }
     THotkeyEditor& hotkeyEditor() { return *hotkeyEditor_; }
     // Opens the hotkey editor with the slots' keys in its fields.
@@ -94,6 +99,7 @@ private:
     std::unique_ptr<AreaSelection> area_;
     std::unique_ptr<TFslika> image_;
     std::unique_ptr<TFsave> capture_;
+    std::unique_ptr<slides::Slideshow> slideshow_;
     std::unique_ptr<TrayMenu> tray_;
     std::unique_ptr<HotkeyService> hotkeys_;
     std::unique_ptr<THotkeyEditor> hotkeyEditor_;

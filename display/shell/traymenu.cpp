@@ -30,6 +30,10 @@ TrayMenu::TrayMenu(MirrorController& controller, TMainForm& toolbar)
     shared(quick, "Desktop");
     shared(quick, "Window Area");
     shared(quick, "Clipboard");
+    QMenu* slides = quick->addMenu(QStringLiteral("Slideshow"));
+    slides->addAction(QStringLiteral("Continue Last Session"), this, &TrayMenu::slideshowContinueRequested);
+    slides->addAction(QStringLiteral("Open Slideshow"), this, &TrayMenu::slideshowOpenRequested);
+    slides->addAction(QStringLiteral("Make Slideshow"), this, &TrayMenu::slideshowMakeRequested);
 
     QMenu* display = menu_->addMenu(QStringLiteral("Display Settings"));
     shared(display, "Show Target Display");

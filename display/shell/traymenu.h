@@ -38,6 +38,9 @@ signals:
     void resetRequested();
     void captureRequested();
     void hotkeysRequested();
+    void slideshowContinueRequested();
+    void slideshowOpenRequested();
+    void slideshowMakeRequested();
 
 private:
     void popUp();
