@@ -22,6 +22,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -246,6 +247,10 @@ void SlideshowTest::editorTakesDropsSavesReopensAndPlays()
     QCOMPARE(editor.table()->topLevelItem(1)->text(4), QStringLiteral("320 X 240"));
     QCOMPARE(editor.table()->topLevelItem(1)->text(3), m_dir.path());
     QVERIFY(editor.modified());
+    editor.selectRow(0);
+    QVERIFY(waitUntil([&] { return editor.preview()->pixmap().width() == 209; }, 5000));
+    QProcess::execute(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
+                                                 qEnvironmentVariable("VDESK_STATE") + QStringLiteral("/slideshow-editor.png")});
 
     // Saved through the dialogs, with the default suffixes.
     editor.setDuration(1);
