@@ -7,7 +7,7 @@
 #include "display/slideshow/sliderows.h"
 #include "display/slideshow/transitions.h"
 #include "common/picture/picturefile.h"
-#include "testfolder.h"
+#include "tests/unit/testfolder.h"
 
 #include <gtest/gtest.h>
 
