@@ -457,7 +457,8 @@ bool Tfss::writeList(const QString& path, ListFormat format)
         return false;
     }
     // What Run and "Continue Last Session" play from now on.
-    writeListFile(autoStartPath(), list, ListFormat::AutoStart);
+    if (format == ListFormat::Slideshow)
+        writeListFile(autoStartPath(), list, ListFormat::AutoStart);
     return true;
 }
 

@@ -256,6 +256,16 @@ void SlideshowTest::editorTakesDropsSavesReopensAndPlays()
     editor.setDuration(1);
     editor.setLoop(false);
     m_fileAnswers = {m_dir.filePath(QStringLiteral("talk")), m_dir.filePath(QStringLiteral("talk"))};
+    // Into a folder that is not there: said, nothing written, still unsaved.
+    m_messages.clear();
+    QVERIFY(!editor.saveSlideshowTo(m_dir.filePath(QStringLiteral("gone/talk.tss"))));
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY(editor.modified());
+    QVERIFY(!QFile::exists(slides::autoStartPath()));
+    // Opened again (another "Make Slideshow"): what is unsaved stays so.
+    show.makeSlideshow();
+    QVERIFY(editor.modified());
+    m_fileAnswers = {m_dir.filePath(QStringLiteral("talk")), m_dir.filePath(QStringLiteral("talk"))};
     editor.button(QStringLiteral("Save Slideshow"))->click();
     QCOMPARE(QFileInfo(m_dir.filePath(QStringLiteral("talk.tss"))).exists(), true);
     QVERIFY(!editor.modified());
@@ -300,6 +310,40 @@ void SlideshowTest::editorTakesDropsSavesReopensAndPlays()
     }, 15000));
     QCOMPARE(seen, (QList<QRgb>{kRed, kGreen, kBlue}));
     QCOMPARE(editor.countLabel(), QStringLiteral("3 / 3"));
+
+    // Choosing a row stops a playing preview; the next play starts one
+    // player from the first picture.
+    editor.setDuration(30);
+    editor.button(QStringLiteral("Play"))->click();
+    QVERIFY(show.previewPlaying());
+    editor.selectRow(2);
+    QVERIFY(!show.previewPlaying());
+    editor.button(QStringLiteral("Play"))->click();
+    QVERIFY(show.previewPlaying());
+    QVERIFY(waitUntil([&] { return editor.countLabel() == QStringLiteral("1 / 3"); }, 5000));
+    editor.button(QStringLiteral("Play"))->click();
+    QVERIFY(!show.previewPlaying());
+
+    // A project naming twelve missing files: ten boxes name them, one
+    // counts the rest; the files there are listed.
+    QByteArray project("1\n4\n");
+    for (int i = 0; i < 12; ++i)
+        project += m_dir.filePath(QStringLiteral("missing-%1.jpg").arg(i)).toUtf8() + '\n';
+    project += red.toUtf8() + '\n' + red.toUtf8() + '\n';
+    QFile many(m_dir.filePath(QStringLiteral("many.mef")));
+    QVERIFY(many.open(QIODevice::WriteOnly));
+    many.write(project);
+    many.close();
+    m_messages.clear();
+    QVERIFY(editor.openProjectFrom(many.fileName()));
+    QCOMPARE(m_messages.size(), 11);
+    QVERIFY(m_messages.first().endsWith(QStringLiteral("|File does not exist ") + m_dir.filePath(QStringLiteral("missing-0.jpg"))));
+    QCOMPARE(m_messages.last(), QStringLiteral("Mirovex|2 more files do not exist."));
+    QCOMPARE(editor.rows().paths(), (QStringList{red, red})); // duplicates kept
+    // A project that cannot be read changes nothing.
+    QVERIFY(!editor.openProjectFrom(m_dir.filePath(QStringLiteral("none.mef"))));
+    QCOMPARE(editor.rows().count(), 2);
+    QVERIFY(editor.openProjectFrom(m_dir.filePath(QStringLiteral("talk.mef"))));
 
     // Closing with nothing changed asks nothing; the source is put back.
     m_messages.clear();
