@@ -424,17 +424,45 @@ std::optional<Header> readHeader(const QByteArray& bytes)
     return std::nullopt;
 }
 
-QImage decodeFile(const QByteArray& bytes, QString* error, qint64 maxPixels)
+namespace {
+// The header of a picture that may be decoded; nothing, with the reason, for
+// one of no known type or over the budget.
+std::optional<Header> decodableHeader(const QByteArray& bytes, QString* error, qint64 maxPixels)
 {
     const auto header = readHeader(bytes);
     if (!header) {
         fail(error, QStringLiteral("not a JPEG, PNG or BMP picture"));
-        return {};
+        return std::nullopt;
     }
     if (overBudget(header->size, maxPixels)) {
         fail(error, QStringLiteral("too large (%1 x %2)").arg(header->size.width()).arg(header->size.height()));
-        return {};
+        return std::nullopt;
     }
+    return header;
+}
+
+// A whole picture file. A picture within the budget is never larger than
+// this on disk, and a file larger than that is not read into memory at all.
+std::optional<QByteArray> readWithinBudget(const QString& path, QString* error, qint64 maxPixels)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        fail(error, f.errorString());
+        return std::nullopt;
+    }
+    if (f.size() > maxPixels * 4 + (1 << 20)) {
+        fail(error, QStringLiteral("too large"));
+        return std::nullopt;
+    }
+    return f.readAll();
+}
+} // namespace
+
+QImage decodeFile(const QByteArray& bytes, QString* error, qint64 maxPixels)
+{
+    const auto header = decodableHeader(bytes, error, maxPixels);
+    if (!header)
+        return {};
     if (header->type == FileType::Bmp)
         return bmpDecode(bytes, maxPixels, error);
     char message[JMSG_LENGTH_MAX] = "does not decode";
@@ -486,19 +514,8 @@ QByteArray encodeFile(const QImage& picture, FileType type, QString* error)
 
 QImage readPictureFile(const QString& path, QString* error, qint64 maxPixels)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        fail(error, f.errorString());
-        return {};
-    }
-    // A picture within the budget is never larger than this on disk, and a
-    // file larger than that is not read into memory at all.
-    const qint64 limit = maxPixels * 4 + (1 << 20);
-    if (f.size() > limit) {
-        fail(error, QStringLiteral("too large"));
-        return {};
-    }
-    return decodeFile(f.readAll(), error, maxPixels);
+    const auto bytes = readWithinBudget(path, error, maxPixels);
+    return bytes ? decodeFile(*bytes, error, maxPixels) : QImage();
 }
 
 bool writePictureFile(const QString& path, const QImage& picture, FileType type, QString* error)
@@ -532,25 +549,13 @@ std::optional<Header> probePictureFile(const QString& path)
 
 QImage readPictureFitted(const QString& path, QSize box, QString* error, qint64 maxPixels)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        fail(error, f.errorString());
+    const auto bytesRead = readWithinBudget(path, error, maxPixels);
+    if (!bytesRead)
         return {};
-    }
-    if (f.size() > maxPixels * 4 + (1 << 20)) {
-        fail(error, QStringLiteral("too large"));
+    const QByteArray& bytes = *bytesRead;
+    const auto header = decodableHeader(bytes, error, maxPixels);
+    if (!header)
         return {};
-    }
-    const QByteArray bytes = f.readAll();
-    const auto header = readHeader(bytes);
-    if (!header) {
-        fail(error, QStringLiteral("not a JPEG, PNG or BMP picture"));
-        return {};
-    }
-    if (overBudget(header->size, maxPixels)) {
-        fail(error, QStringLiteral("too large (%1 x %2)").arg(header->size.width()).arg(header->size.height()));
-        return {};
-    }
     QSize fitted = aspectFit(header->size, box).size();
     if (fitted.isEmpty() || fitted.width() > header->size.width())
         fitted = header->size; // never enlarged here; the view does that

@@ -200,15 +200,20 @@ void Slideshow::startSession()
     session_->player.start(list.paths, list.loop, [duration] { return duration; }, options);
 }
 
-void Slideshow::playList(const SlideList& list, bool showTarget)
+void Slideshow::playList(const SlideList& list)
+{
+    // What Run plays from now on, also after a restart.
+    writeListFile(autoStartPath(), list, ListFormat::AutoStart);
+    startShow(false);
+}
+
+void Slideshow::startShow(bool placeTarget)
 {
     closeEditor();
     mirror_.chooseSlideshow();
     mirror_.target().pictureView()->setPicture(QImage());
     view_->clear();
-    // What Run plays from now on, also after a restart.
-    writeListFile(autoStartPath(), list, ListFormat::AutoStart);
-    if (showTarget || !mirror_.target().isVisible())
+    if (placeTarget || !mirror_.target().isVisible())
         mirror_.showTargetOnStoredDisplay();
     mirror_.session().start();
 }
@@ -247,7 +252,7 @@ bool Slideshow::playSlideshowFile(const QString& path)
         warn(QStringLiteral("Can't open the slideshow file\n%1").arg(path), QStringLiteral("Mirovex"));
         return false;
     }
-    playList(*list, false);
+    playList(*list);
     return true;
 }
 
@@ -259,11 +264,7 @@ void Slideshow::continueLastSession()
         cannotStart();
         return;
     }
-    closeEditor();
-    mirror_.chooseSlideshow();
-    view_->clear();
-    mirror_.showTargetOnStoredDisplay();
-    mirror_.session().start();
+    startShow(true);
 }
 
 void Slideshow::autoStart()
@@ -275,11 +276,7 @@ void Slideshow::autoStart()
         QTimer::singleShot(0, this, [this] { cannotStart(); });
         return;
     }
-    closeEditor();
-    mirror_.chooseSlideshow();
-    view_->clear();
-    mirror_.showTargetOnStoredDisplay();
-    mirror_.session().start();
+    startShow(true);
 }
 
 void Slideshow::closeEditor()

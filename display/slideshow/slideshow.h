@@ -97,7 +97,10 @@ private:
 
     void startSession();
     void stopPlayers();
-    void playList(const SlideList& list, bool showTarget);
+    void playList(const SlideList& list);
+    // The slideshow source chosen afresh and Run: the editor closed, black
+    // to start from, the target shown (placed anew when asked).
+    void startShow(bool placeTarget);
     void showOnView(const QImage& picture);
     bool readAutoStart(SlideList& list) const;
     void cannotStart();
