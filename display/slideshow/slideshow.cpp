@@ -91,7 +91,9 @@ Slideshow::Slideshow(MirrorController& mirror)
     session_ = std::make_unique<Host>(*this, true);
     preview_ = std::make_unique<Host>(*this, false);
     view_ = new SlideView;
-    mirror_.target().setSlideView(view_, [this] { return view_->shown(); });
+    view_->setObjectName(QStringLiteral("Pixa"));
+    // The view lives as long as the target window that asks.
+    mirror_.target().setSlideView(view_, [view = view_] { return view->shown(); });
     editor_ = std::make_unique<Tfss>(*this);
     connect(loader_.get(), &PictureLoader::loaded, this, [this](quint64 token, const QImage& picture) {
         const std::uint64_t who = token >> kOwnerShift, own = token & kTokenMask;
@@ -289,8 +291,11 @@ void Slideshow::editorClosed()
 {
     stopPlayers();
     view_->clear();
-    mirror_.target().pictureView()->setPicture(QImage());
-    mirror_.target().setView(TargetView::Picture);
+    // A source chosen while the editor was open keeps its view.
+    if (mirror_.session().source() == SourceKind::Slideshow || mirror_.session().source() == SourceKind::None) {
+        mirror_.target().pictureView()->setPicture(QImage());
+        mirror_.target().setView(TargetView::Picture);
+    }
     mirror_.session().leaveSlideshow();
     if (frontAllowed_)
         frontAllowed_(true);

@@ -66,6 +66,7 @@ private slots:
     void emptyStartListSaysSoOnceAndShowsTheIdlePanel();
     void editorTakesDropsSavesReopensAndPlays();
     void captureDuringAShowIsThePictureShown();
+    void openSlideshowPlaysTheFileAndKeepsItForNextTime();
     void selectingAnAreaWithTheEditorOpenStartsMirroring();
 
 private:
@@ -378,6 +379,43 @@ void SlideshowTest::captureDuringAShowIsThePictureShown()
     mirror.session().stopAll();
     QVERIFY(!m_start->slideshow().sessionPlaying());
     QVERIFY(!mirror.target().isVisible());
+}
+
+void SlideshowTest::openSlideshowPlaysTheFileAndKeepsItForNextTime()
+{
+    const QString green = picture(QStringLiteral("green.png"), kGreen);
+    writeIdx("1\nOff\n/nothing/here.jpg\n");
+    const QString tss = m_dir.filePath(QStringLiteral("show.TSS"));
+    QFile f(tss);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QStringLiteral("2\r\nOff\r\n%1\r\n").arg(green).toUtf8());
+    f.close();
+    m_start = std::make_unique<StartController>(nullptr, nullptr);
+    m_start->firstActivation();
+    m_start->slideshow().setRandomSource([] { return 0u; });
+    MirrorController& mirror = m_start->mirror();
+
+    // Cancelled: projection stops.
+    m_start->slideshow().openSlideshow();
+    QCOMPARE(mirror.session().source(), SourceKind::None);
+    // Chosen: played at once, and the start-up list is now this one.
+    m_fileAnswers = {tss};
+    m_start->slideshow().openSlideshow();
+    QCOMPARE(mirror.session().source(), SourceKind::Slideshow);
+    QVERIFY(mirror.session().running());
+    QCOMPARE(slides::readListFile(slides::autoStartPath(), slides::ListFormat::AutoStart)->paths, QStringList{green});
+    QVERIFY(waitUntil([&] { return near(targetCentre(), kGreen); }, 10000));
+    QVERIFY(waitUntil([&] { return !mirror.session().running(); }, 10000));
+    // Run plays it again, not an older list.
+    mirror.session().toggle();
+    QVERIFY(m_start->slideshow().sessionPlaying());
+    QVERIFY(m_messages.isEmpty());
+    // A missing picture ends the show with its message.
+    writeIdx(QStringLiteral("1\nOn\n%1\n/nothing/here.jpg\n").arg(green).toUtf8());
+    m_start->slideshow().continueLastSession();
+    QVERIFY(waitUntil([&] { return !m_messages.isEmpty(); }, 10000));
+    QCOMPARE(m_messages, QStringList{QStringLiteral("Mirovex |Auto start slideshow error.\nCan't find image")});
+    QVERIFY(!mirror.session().running());
 }
 
 void SlideshowTest::selectingAnAreaWithTheEditorOpenStartsMirroring()
