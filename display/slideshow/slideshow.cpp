@@ -275,7 +275,8 @@ void Slideshow::autoStart()
     if (!readAutoStart(list) || list.paths.isEmpty()) {
         mirror_.session().stopProjection();
         // Once, after the start-up has finished: it never waits for a box.
-        QTimer::singleShot(0, this, [this] { cannotStart(); });
+        // At start-up the box has the program's own caption.
+        QTimer::singleShot(0, this, [this] { warn(kCantStart, QStringLiteral("Mirovex ")); });
         return;
     }
     startShow(true);
@@ -300,6 +301,8 @@ void Slideshow::editorClosed()
     if (frontAllowed_)
         frontAllowed_(true);
 }
+
+void Slideshow::setPreviewLoop(bool on) { preview_->player.setLoop(on); }
 
 void Slideshow::togglePreview()
 {

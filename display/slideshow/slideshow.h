@@ -69,6 +69,8 @@ public:
     int picturesShown() const { return session_->player.shownCount(); }
     // The preview player's play/stop button.
     void togglePreview();
+    // "Loop" changed: a playing preview ends or goes round as it now says.
+    void setPreviewLoop(bool on);
     // Shows one picture of the editor's list (a selected row, "  Send ").
     void showRow(const QString& path, bool onTarget);
 

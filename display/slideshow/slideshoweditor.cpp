@@ -113,7 +113,10 @@ Tfss::Tfss(Slideshow& owner) : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedS
     cbLoop_ = new QCheckBox(onOff(true));
     cbLoop_->setObjectName(QStringLiteral("cbLoop"));
     cbLoop_->setChecked(true);
-    connect(cbLoop_, &QCheckBox::toggled, this, [this](bool on) { cbLoop_->setText(onOff(on)); });
+    connect(cbLoop_, &QCheckBox::toggled, this, [this](bool on) {
+        cbLoop_->setText(onOff(on));
+        owner_.setPreviewLoop(on);
+    });
     fssbcMonitor_ = new QCheckBox(onOff(false));
     fssbcMonitor_->setObjectName(QStringLiteral("fssbcMonitor"));
     connect(fssbcMonitor_, &QCheckBox::clicked, this, [this](bool on) {

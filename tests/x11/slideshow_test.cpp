@@ -203,7 +203,7 @@ void SlideshowTest::emptyStartListSaysSoOnceAndShowsTheIdlePanel()
         start(false);
         QVERIFY(waitUntil([&] { return !m_messages.isEmpty(); }, 5000));
         QTest::qWait(200);
-        QCOMPARE(m_messages, QStringList{QStringLiteral("MirovexA.cfg | Can't start automatic image slideshow")});
+        QCOMPARE(m_messages, QStringList{QStringLiteral("Mirovex | Can't start automatic image slideshow")});
         QCOMPARE(m_start->mirror().session().source(), SourceKind::None);
         QCOMPARE(m_start->mirror().target().view(), TargetView::Idle);
         m_start.reset();
@@ -214,6 +214,11 @@ void SlideshowTest::emptyStartListSaysSoOnceAndShowsTheIdlePanel()
     start(false);
     QVERIFY(waitUntil([&] { return !m_messages.isEmpty(); }, 5000));
     QCOMPARE(m_messages.size(), 1);
+    // "Continue Last Session" says it under the settings file's name.
+    m_messages.clear();
+    m_start->slideshow().continueLastSession();
+    QCOMPARE(m_messages, QStringList{QStringLiteral("MirovexA.cfg | Can't start automatic image slideshow")});
+    QCOMPARE(m_start->mirror().session().source(), SourceKind::None);
 }
 
 void SlideshowTest::editorTakesDropsSavesReopensAndPlays()
