@@ -1,6 +1,8 @@
 #include "display/shell/startcontroller.h"
 
 #include "display/capture/capturewindow.h"
+#include "display/grid/gridwindow.h"
+#include "platform/foreignwindows.h"
 
 #include "display/selection/areaselection.h"
 #include "platform/autostart.h"
@@ -22,6 +24,7 @@
 #include "display/slideshow/slideshow.h"
 #include "common/ui/dialogs.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
@@ -82,6 +85,12 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
     slideshow_->setFrontAllowed([this](bool on) { toolbar_->setBringToFrontAllowed(on); });
     area_->setBeforeChoosing([this] { slideshow_->closeEditor(); });
     progress(8);
+    foreignWindows_ = platform::x11ForeignWindows();
+    grid_ = std::make_unique<TfGrid>(*foreignWindows_);
+    if (QAction* a = toolbar_->action(QStringLiteral("Window Management"))) {
+        a->setEnabled(true);
+        connect(a, &QAction::triggered, grid_.get(), &TfGrid::open);
+    }
     tray_ = std::make_unique<TrayMenu>(*mirror_, *toolbar_);
     toolbar_->setTrayHintSink([this](const QString& hint) { tray_->setHint(hint); });
     makeHotkeys();
@@ -160,8 +169,9 @@ void StartController::makeHotkeys()
     bind(Slot::PreviousArea, [this] { area_->previouslySelected(); });
     bind(Slot::SelectArea, [this] { area_->selectDesktopArea(); });
     bind(Slot::HideCursor, [&m] { m.toggleHideCursor(); });
-    // The window grid, the annotation program, "Find Toolbar" and the mouse
-    // lock come later: their keys are kept but not taken from other programs.
+    bind(Slot::WindowGrid, [this] { grid_->open(); });
+    // The annotation program, "Find Toolbar" and the mouse lock come later:
+    // their keys are kept but not taken from other programs.
     hotkeys_ = std::make_unique<HotkeyService>(std::move(c));
     hotkeys_->load();
     hotkeyEditor_ = std::make_unique<THotkeyEditor>(*hotkeys_);

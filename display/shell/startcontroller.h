@@ -15,6 +15,7 @@
 namespace mirovex {
 
 namespace platform {
+class ForeignWindows;
 class RaiseRequestWatch;
 class SingleInstance;
 class TerminationWatch;
@@ -25,6 +26,7 @@ class HotkeyService;
 class THotkeyEditor;
 class TFslika;
 class TFsave;
+class TfGrid;
 class MirrorController;
 class TMainForm;
 class TrayMenu;
@@ -49,6 +51,7 @@ public:
     TFslika& imageWindow() { return *image_; }
     TFsave& captureWindow() { return *capture_; }
     slides::Slideshow& slideshow() { return *slideshow_; }
+    TfGrid& windowGrid() { return *grid_; }
     HotkeyService& hotkeys() { return *hotkeys_; }
     THotkeyEditor& hotkeyEditor() { return *hotkeyEditor_; }
     // Opens the hotkey editor with the slots' keys in its fields.
@@ -100,6 +103,8 @@ private:
     std::unique_ptr<TFslika> image_;
     std::unique_ptr<TFsave> capture_;
     std::unique_ptr<slides::Slideshow> slideshow_;
+    std::unique_ptr<platform::ForeignWindows> foreignWindows_;
+    std::unique_ptr<TfGrid> grid_;
     std::unique_ptr<TrayMenu> tray_;
     std::unique_ptr<HotkeyService> hotkeys_;
     std::unique_ptr<THotkeyEditor> hotkeyEditor_;
