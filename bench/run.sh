@@ -11,6 +11,7 @@ command -v ffmpeg >/dev/null || { echo "bench: installing ffmpeg for the compari
     sudo=(); ((EUID == 0)) || sudo=(sudo); DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends ffmpeg; }
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIROVEX_BENCH=ON >/dev/null
 cmake --build "$build" -j2 --target bench_frame bench_effects bench_cursor bench_scrolltext bench_framerate
+cmake --build "$build" -j2 --target bench_frame bench_effects bench_cursor bench_slideshow bench_framerate
 vdesk=$root/tests/desktop/vdesk
 frames=${FRAMES:-600}
 
@@ -18,6 +19,7 @@ frames=${FRAMES:-600}
 "$build/bench/bench_effects"
 "$build/bench/bench_cursor"
 "$build/bench/bench_scrolltext"
+"$build/bench/bench_slideshow"
 
 ffmpeg_cpu() { # CPU ms per frame of ffmpeg grabbing the primary display at 60 fps
     local out

@@ -358,6 +358,17 @@ bool MirrorController::targetVisible() const { return target_->isVisible(); }
 void MirrorController::showTarget() { showTargetOnStoredDisplay(); }
 void MirrorController::raiseTarget() { target_->raise(); }
 void MirrorController::offerSources() { emit sourcesWanted(); }
+void MirrorController::startSlideshow()
+{
+    if (slideshow_.start)
+        slideshow_.start();
+}
+void MirrorController::stopSlideshow()
+{
+    if (slideshow_.stop)
+        slideshow_.stop();
+}
+bool MirrorController::slideshowEditorOpen() const { return slideshow_.editorOpen && slideshow_.editorOpen(); }
 void MirrorController::onRunningChanged(bool running)
 {
     if (running)

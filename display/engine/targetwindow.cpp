@@ -178,6 +178,10 @@ void TFmonitor::setView(TargetView view)
     case TargetView::Idle: stack_->setCurrentWidget(idle_); break;
     case TargetView::Drawing: stack_->setCurrentWidget(drawing_); break;
     case TargetView::Picture: stack_->setCurrentWidget(picture_); break;
+    case TargetView::Slideshow:
+        if (slide_)
+            stack_->setCurrentWidget(slide_);
+        break;
     }
     stack_->currentWidget()->show();
     if (overlay_)
@@ -196,6 +200,13 @@ void TFmonitor::setOverlay(QWidget* overlay)
 }
 
 void TFmonitor::hideView() { stack_->currentWidget()->hide(); }
+
+void TFmonitor::setSlideView(QWidget* view, std::function<QImage()> shown)
+{
+    slide_ = view;
+    slideShown_ = std::move(shown);
+    stack_->addWidget(view);
+}
 
 void TFmonitor::setStayOnTop(bool on)
 {
@@ -270,6 +281,8 @@ QImage TFmonitor::displayedPicture() const
         return drawing_->picture();
     if (view_ == TargetView::Picture)
         return picture_->shown();
+    if (view_ == TargetView::Slideshow && slideShown_)
+        return slideShown_();
     return {};
 }
 

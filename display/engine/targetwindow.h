@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 class QLabel;
@@ -118,6 +119,8 @@ public:
     // holds one.
     QImage displayedPicture() const;
     PictureView* pictureView() const { return picture_; }
+    // The slideshow's own view, and what it shows; the slideshow makes it.
+    void setSlideView(QWidget* view, std::function<QImage()> shown);
 
 signals:
     void fullScreenWanted();
@@ -139,6 +142,8 @@ private:
     IdlePanel* idle_ = nullptr;
     DrawingArea* drawing_ = nullptr;
     PictureView* picture_ = nullptr;
+    QWidget* slide_ = nullptr;
+    std::function<QImage()> slideShown_;
     TargetView view_ = TargetView::Idle;
     QPointer<QWidget> overlay_;
     bool fullScreen_ = false;

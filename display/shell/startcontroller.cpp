@@ -23,6 +23,7 @@
 #include "platform/termination.h"
 #include "display/shell/toolbarlogic.h"
 #include "display/shell/traymenu.h"
+#include "display/slideshow/slideshow.h"
 #include "common/ui/dialogs.h"
 #include "common/geometry/displays.h"
 #include "display/selection/windowpicker.h"
@@ -107,6 +108,11 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
         },
     });
     progress(6);
+    slideshow_ = std::make_unique<slides::Slideshow>(*mirror_);
+    slideshow_->setToolbarCentre([this] { return toolbar_->geometry().center(); });
+    slideshow_->setFrontAllowed([this](bool on) { toolbar_->setBringToFrontAllowed(on); });
+    area_->setBeforeChoosing([this] { slideshow_->closeEditor(); });
+    progress(8);
     foreignWindows_ = platform::x11ForeignWindows();
     grid_ = std::make_unique<TfGrid>(*foreignWindows_);
     if (QAction* a = toolbar_->action(QStringLiteral("Window Management"))) {
@@ -139,7 +145,11 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
         return why;
     });
     capture_->setKeyboard(hotkeys_->keyboard());
+    connect(tray_.get(), &TrayMenu::slideshowContinueRequested, slideshow_.get(), &slides::Slideshow::continueLastSession);
+    connect(tray_.get(), &TrayMenu::slideshowOpenRequested, slideshow_.get(), &slides::Slideshow::openSlideshow);
+    connect(tray_.get(), &TrayMenu::slideshowMakeRequested, slideshow_.get(), &slides::Slideshow::makeSlideshow);
     connect(tray_.get(), &TrayMenu::captureRequested, this, [this] {
+        slideshow_->closeEditor();
         capture_->show();
         capture_->raise();
         capture_->activateWindow();
@@ -259,6 +269,7 @@ void StartController::autoStart(int choice)
         mirror_->session().start();
         break;
     case Clipboard:
+        slideshow_->closeEditor();
         mirror_->showTargetOnStoredDisplay();
         mirror_->chooseClipboard();
         mirror_->session().start();
@@ -268,10 +279,7 @@ void StartController::autoStart(int choice)
         mirror_->chooseFocus();
         mirror_->session().start();
         break;
-    case Slideshow:
-        // A source still to come: the choice is kept and nothing starts.
-        std::fprintf(stderr, "Mirovex: the start-up source %d is not available yet; nothing is shown.\n", choice);
-        break;
+    case Slideshow: slideshow_->autoStart(); break;
     default:
         break;
     }

@@ -36,6 +36,10 @@ class TMainForm;
 class TrayMenu;
 class TSplashScreen;
 
+namespace slides {
+class Slideshow;
+}
+
 class StartController : public QObject {
     Q_OBJECT
 public:
@@ -50,6 +54,7 @@ public:
     AreaSelection& area() { return *area_; }
     TFslika& imageWindow() { return *image_; }
     TFsave& captureWindow() { return *capture_; }
+    slides::Slideshow& slideshow() { return *slideshow_; }
     TfGrid& windowGrid() { return *grid_; }
     Tfscrolset& scrollText() { return *scrollText_; }
     ui::ColorDialog& colorDialog() { return *colours_; }
@@ -103,6 +108,7 @@ private:
     std::unique_ptr<AreaSelection> area_;
     std::unique_ptr<TFslika> image_;
     std::unique_ptr<TFsave> capture_;
+    std::unique_ptr<slides::Slideshow> slideshow_;
     std::unique_ptr<platform::ForeignWindows> foreignWindows_;
     std::unique_ptr<TfGrid> grid_;
     std::unique_ptr<ui::ColorDialog> colours_;

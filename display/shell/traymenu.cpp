@@ -31,6 +31,10 @@ TrayMenu::TrayMenu(MirrorController& controller, TMainForm& toolbar)
     shared(quick, "Window Area");
     shared(quick, "Clipboard");
     quick->addAction(QStringLiteral("Scrolling Text"), this, &TrayMenu::scrollTextRequested);
+    QMenu* slides = quick->addMenu(QStringLiteral("Slideshow"));
+    slides->addAction(QStringLiteral("Continue Last Session"), this, &TrayMenu::slideshowContinueRequested);
+    slides->addAction(QStringLiteral("Open Slideshow"), this, &TrayMenu::slideshowOpenRequested);
+    slides->addAction(QStringLiteral("Make Slideshow"), this, &TrayMenu::slideshowMakeRequested);
 
     QMenu* display = menu_->addMenu(QStringLiteral("Display Settings"));
     shared(display, "Show Target Display");

@@ -39,6 +39,9 @@ signals:
     void captureRequested();
     void hotkeysRequested();
     void scrollTextRequested();
+    void slideshowContinueRequested();
+    void slideshowOpenRequested();
+    void slideshowMakeRequested();
 
 private:
     void popUp();
