@@ -49,6 +49,11 @@ FrameLoop::FrameLoop(Session& session, DrawingArea& area, platform::ScreenCaptur
         t->setInterval(kInterval);
         connect(t, &QTimer::timeout, this, &FrameLoop::tick);
     }
+    pointerPoll_.setInterval(100);
+    connect(&pointerPoll_, &QTimer::timeout, this, [this] {
+        if (asleep_ && pointer_ && pointer_() != lastPointer_)
+            wake();
+    });
     // A new size or the window shown again: the picture there is not ours.
     area_.installEventFilter(this);
 }
@@ -97,6 +102,7 @@ void FrameLoop::wake()
     if (!asleep_ || !want_)
         return;
     asleep_ = false;
+    pointerPoll_.stop();
     timer_.start();
     // Within the cadence: at once when the last tick is a whole interval
     // ago, else on the timer.
@@ -120,6 +126,8 @@ void FrameLoop::maybeSleep(SourceKind source)
         return;
     timer_.stop();
     asleep_ = true;
+    if (wantsPointer(source))
+        pointerPoll_.start();
 }
 
 namespace {
@@ -143,6 +151,7 @@ void FrameLoop::setEnabled(bool on)
     }
     want_ = on;
     asleep_ = false;
+    pointerPoll_.stop();
     // The first frame after a start is worked whole: the picture on the
     // target may be anything by then.
     if (on)
@@ -331,8 +340,7 @@ void FrameLoop::tick()
     const platform::ScreenDamage::Changes changes =
         damage_ ? damage_->take(kMaxDamageRects) : platform::ScreenDamage::Changes{true, {}};
     bool whole = whole_ || focus || fullFrames_ || changes.all || rect != lastRect_ || fitted != lastFitted_ ||
-                 area_.generation() != lastGeneration_ || session_.oneShotPending() || !effects_.worksOnParts() ||
-                 frame_->size() != rect.size();
+                 area_.generation() != lastGeneration_ || session_.oneShotPending() || frame_->size() != rect.size();
     // Our own presents inside the mirrored rectangle would be reported as
     // changes and copied back: there every frame is worked whole.
     if (!whole && area_.isVisible())
@@ -357,12 +365,14 @@ void FrameLoop::tick()
             parts.append(lastOverlay_);
             parts.append(overlay);
         }
-        // Isolation keeps the colour under the pointer: another colour there
-        // changes every pixel.
-        if (effects_.isolation && (pointer != lastPointer_ || !parts.isEmpty()))
-            whole = true;
         parts = framediff::merge(parts, rect.size(), kMaxParts);
-        if (framediff::mostOf(parts, rect.size(), kWholePercent))
+        // A change under an effect that reads the neighbours, or under
+        // isolation (whose colour under the pointer may have changed), or
+        // over most of the frame: the frame is worked whole.
+        if (!parts.isEmpty() && (!effects_.worksOnParts() || effects_.isolation ||
+                                 framediff::mostOf(parts, rect.size(), kWholePercent)))
+            whole = true;
+        if (effects_.isolation && pointer != lastPointer_)
             whole = true;
     }
     if (!whole && parts.isEmpty()) {

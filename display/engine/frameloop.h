@@ -143,6 +143,9 @@ private:
     FrameScaler scaler_;
     QTimer timer_;
     QTimer focusTimer_;
+    // While asleep: a slow look at the pointer, for moves no device made
+    // (a program warping it), which raw motion does not report.
+    QTimer pointerPoll_;
     std::function<bool()> targetVisible_;
     std::function<void(const QString&)> onFatal_;
     std::function<void()> onIdle_;
