@@ -174,7 +174,20 @@ bool ChangedPartsTest::settle()
         const quint64 shown = loop().framesShown();
         return waitUntil([&] { return loop().framesShown() >= shown + 5; }, 10000);
     }
-    return waitUntil([&] { return loop().asleep(); }, 15000);
+    // Asleep, and still asleep with no new frame over several looks a tenth
+    // of a second apart: a change just made (a paint still queued, a pointer
+    // warp the slow look has not seen yet) has been taken up by then.
+    quint64 shown = loop().framesShown();
+    int still = 0;
+    return waitUntil(
+        [&] {
+            QTest::qWait(100);
+            const bool same = loop().asleep() && loop().framesShown() == shown;
+            shown = loop().framesShown();
+            still = same ? still + 1 : 0;
+            return still >= 3;
+        },
+        20000);
 }
 
 void ChangedPartsTest::compareWithWholeFrame(const char* when)
@@ -252,8 +265,13 @@ void ChangedPartsTest::pointerLeavesNoTrail()
     start();
     QVERIFY(settle());
     // Across the mirrored area and out of it again, in steps.
-    for (int i = 0; i <= 10; ++i)
-        moveShown(m_onRoot.topLeft() + QPoint(i * m_onRoot.width() / 8, 20 + i * m_onRoot.height() / 12));
+    for (int i = 0; i <= 10; ++i) {
+        const QPoint p = m_onRoot.topLeft() + QPoint(i * m_onRoot.width() / 8, 20 + i * m_onRoot.height() / 12);
+        if (m_onRoot.contains(p))
+            moveShown(p);
+        else
+            QVERIFY(movePointer(p)); // out of the area nothing changes on the target
+    }
     compareWithWholeFrame("pointer left the area");
     moveShown(m_onRoot.center());
     compareWithWholeFrame("pointer in the middle");
