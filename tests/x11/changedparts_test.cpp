@@ -103,6 +103,7 @@ private slots:
     void randomChangesEndAsAWholeFrame();
     void fullFramesKeyWorksEveryFrameWhole();
     void monitorsChangedUnderAStillPicture();
+    void withoutDamageEveryFrameIsWhole();
 
 private:
     FrameLoop& loop() { return m_ctl->frameLoop(); }
@@ -134,6 +135,10 @@ void ChangedPartsTest::initTestCase()
 
 void ChangedPartsTest::init()
 {
+    // On the server without DAMAGE only the test of that case applies.
+    const bool noDamage = qEnvironmentVariableIsSet("MIROVEX_TEST_NO_DAMAGE");
+    if (noDamage != (QTest::currentTestFunction() == QLatin1String("withoutDamageEveryFrameIsWhole")))
+        QSKIP(noDamage ? "the server has no DAMAGE" : "for the server without DAMAGE");
     QFile::remove(settings::mainFilePath());
     m_blocks = std::make_unique<BlockWindow>();
     m_blocks->setWindowTitle(QStringLiteral("blocks"));
@@ -373,6 +378,23 @@ void ChangedPartsTest::monitorsChangedUnderAStillPicture()
     m_ctl->showTargetOnStoredDisplay();
     QVERIFY(waitUntil([&] { return m_ctl->target().geometry() == second.root; }, 10000));
     compareWithWholeFrame("after the monitors changed");
+}
+
+void ChangedPartsTest::withoutDamageEveryFrameIsWhole()
+{
+    // Nothing tells what changed: every tick is a whole frame, as before,
+    // and the picture never freezes.
+    m_ctl->setCursorKind(cursor::Kind::None);
+    start();
+    const quint64 shown = loop().framesShown();
+    QVERIFY(waitUntil([&] { return loop().framesShown() > shown + 30; }, 10000));
+    QCOMPARE(loop().partialFrames(), quint64(0));
+    QVERIFY(!loop().asleep());
+    const int block = 3 * kCols + 5;
+    const QRgb colour = qRgb(5, 250, 120);
+    m_blocks->setBlock(block, colour);
+    const QPoint centre = framediff::scaledSpan(BlockWindow::block(block), m_area.size(), fitted(), 0).center();
+    QVERIFY(waitUntil([&] { return (grabRoot(targetOnRoot()).pixel(centre) & 0xFFFFFF) == (colour & 0xFFFFFF); }, 10000));
 }
 
 QTEST_MAIN(ChangedPartsTest)
