@@ -42,6 +42,7 @@ struct ScreenDamage::Impl {
     QRect probeRect;
     Clock::time_point probeDeadline;
     bool probing = false;
+    bool probeWanted = true; // made when first asked, not before anything is mirrored
 
     QSocketNotifier* notifier = nullptr;
 
@@ -201,7 +202,6 @@ ScreenDamage::ScreenDamage(QObject* parent) : QObject(parent), d(std::make_uniqu
         readEvents();
         emit activity();
     });
-    d->startProbe();
 }
 
 ScreenDamage::~ScreenDamage()
@@ -210,7 +210,10 @@ ScreenDamage::~ScreenDamage()
         d->endProbe();
 }
 
-bool ScreenDamage::trusted() const { return d->haveDamage && !d->broken && !d->refused && !d->probing; }
+bool ScreenDamage::trusted() const
+{
+    return d->haveDamage && !d->broken && !d->refused && !d->probing && !d->probeWanted;
+}
 
 bool ScreenDamage::reportsMotion() const { return d->haveMotion && !d->broken; }
 
@@ -226,7 +229,7 @@ void ScreenDamage::readEvents()
             d->probeSeen(QRect(n->area.x, n->area.y, n->area.width, n->area.height));
         } else if (d->haveDamage && type == d->xfixesEvent + XCB_XFIXES_SELECTION_NOTIFY) {
             d->allPending = true;
-            d->startProbe();
+            d->probeWanted = true;
         } else if (d->haveRandr && (type == d->randrEvent + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
                                     type == d->randrEvent + XCB_RANDR_NOTIFY)) {
             d->allPending = true;
@@ -254,6 +257,10 @@ ScreenDamage::Changes ScreenDamage::take(int maxRects)
 {
     Changes out;
     readEvents();
+    if (d->probeWanted) {
+        d->probeWanted = false;
+        d->startProbe();
+    }
     if (!d->broken && d->haveDamage && d->damagePending) {
         d->damagePending = false;
         // Moves what was drawn into our region and empties the damage, so the
