@@ -13,10 +13,10 @@
 //   bench_changes --scene KIND     the changing screen, in its own process
 #include "display/engine/mirrorcontroller.h"
 #include "platform/monitors.h"
+#include "bench/cputime.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QProcess>
@@ -26,7 +26,6 @@
 
 #include <xcb/xcb.h>
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -38,38 +37,9 @@
 
 using namespace mirovex;
 using Clock = std::chrono::steady_clock;
+using namespace mirovex::bench;
 
 namespace {
-
-double selfCpuMs()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
-}
-
-double procCpuMs(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (pid <= 0 || !stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray s = stat.readAll();
-    const QList<QByteArray> f = s.mid(s.lastIndexOf(')') + 2).split(' ');
-    return (f[11].toDouble() + f[12].toDouble()) * 1000.0 / double(sysconf(_SC_CLK_TCK));
-}
-
-qint64 serverPid()
-{
-    QFile pids(qEnvironmentVariable("VDESK_STATE") + QStringLiteral("/pids"));
-    if (!pids.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : pids.readAll().split('\n')) {
-        const QList<QByteArray> f = line.split(' ');
-        if (f.size() >= 2 && f[0] == "Xvfb")
-            return f[1].toLongLong();
-    }
-    return 0;
-}
 
 // Spins the event loop for `ms`.
 void run(int ms)
