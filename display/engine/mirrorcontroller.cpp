@@ -28,6 +28,8 @@ MirrorController::MirrorController()
     spotIndex_ = file.read(settings::key::spotLightIdx);
     effects.swapMode = file.read(settings::key::swapColorIdx);
     loop_->setEffects(effects);
+    loop_->setFullFrames(file.read(settings::key::fullFrames));
+    loop_->setScreenDamage(new platform::ScreenDamage(this));
     loop_->setFocusPosition(file.read(settings::key::opKrizValue));
     loop_->setFocusDisplay([this] { return focusDisplay(); });
     reloadCursor();

@@ -50,6 +50,8 @@ QImage& DrawingArea::backBuffer()
 
 void DrawingArea::present() { update(); }
 
+void DrawingArea::present(const QRegion& changed) { update(changed); }
+
 void DrawingArea::clearBlack()
 {
     if (!backBuffer().isNull())
@@ -72,10 +74,14 @@ void DrawingArea::paintEvent(QPaintEvent* e)
     const auto t0 = std::chrono::steady_clock::now();
     QPainter p(this);
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    if (back_.size() == size())
-        p.drawImage(e->rect().topLeft(), back_, e->rect());
-    else
-        p.fillRect(e->rect(), Qt::black);
+    // Rectangle by rectangle: a few small changes never repaint the span
+    // between them.
+    for (const QRect& r : e->region()) {
+        if (back_.size() == size())
+            p.drawImage(r.topLeft(), back_, r);
+        else
+            p.fillRect(r, Qt::black);
+    }
     lastPaintMs_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
 }
 

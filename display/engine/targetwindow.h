@@ -13,6 +13,7 @@
 #include <optional>
 
 class QLabel;
+class QRegion;
 class QStackedLayout;
 
 namespace mirovex {
@@ -28,8 +29,9 @@ public:
     // The back buffer at the current client size; null while the client has
     // no area. A new size gives a new, black buffer.
     QImage& backBuffer();
-    // Shows what the back buffer holds.
+    // Shows what the back buffer holds; only `changed` of it when given.
     void present();
+    void present(const QRegion& changed);
     void clearBlack();
     // A copy of what is shown, at the client size.
     QImage picture() const;
