@@ -1,0 +1,61 @@
+// The editor's undo steps: whole pictures, newest last, at most 100, within a
+// memory budget. A step shares its pixels with the picture it was taken from
+// (QImage's implicit sharing), so a push costs a reference; the picture is
+// copied only when it is first changed afterwards, and then into a buffer
+// left over from a dropped or undone step where one of the right size is at
+// hand, since a fresh allocation of a large picture costs far more than the
+// copy itself.
+#pragma once
+
+#include <QImage>
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace mirovex::editor {
+
+// A quarter of the machine's physical memory.
+qint64 defaultUndoBudget();
+
+class UndoRing {
+public:
+    static constexpr int kSteps = 100;
+
+    explicit UndoRing(qint64 budgetBytes);
+
+    // The picture as it is now becomes the newest step. With 100 steps the
+    // oldest goes; over the budget the oldest go too, but never the newest.
+    void push(const QImage& picture);
+    // Takes the newest step off; none when there is none.
+    std::optional<QImage> undo();
+    void clear();
+
+    int count() const { return int(steps_.size()); }
+    bool empty() const { return steps_.empty(); }
+    bool full() const { return count() == kSteps; }
+    // The bytes of all steps' pictures (shared ones counted in full).
+    qint64 bytes() const { return bytes_; }
+    qint64 budget() const { return budget_; }
+    void setBudget(qint64 budgetBytes);
+
+    // Before a change to `picture`: when a step still shares its pixels, gives
+    // the picture pixels of its own. When memory runs out, the oldest steps
+    // are dropped until it fits; returns false only when the picture still
+    // cannot be changed (it is then left as it was).
+    bool makeWritable(QImage& picture);
+    // A picture no longer needed (one replaced by an undo): its buffer is
+    // kept for the next copy.
+    void recycle(QImage&& picture);
+
+private:
+    void dropOldest();
+    void trim();
+
+    std::deque<QImage> steps_;
+    std::vector<QImage> spare_;
+    qint64 budget_;
+    qint64 bytes_ = 0;
+};
+
+} // namespace mirovex::editor
