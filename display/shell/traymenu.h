@@ -38,6 +38,7 @@ signals:
     void resetRequested();
     void captureRequested();
     void hotkeysRequested();
+    void drawRequested();
 
 private:
     void popUp();
