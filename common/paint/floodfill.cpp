@@ -16,16 +16,22 @@ QRect floodFill(QImage& picture, QPoint seed, const Brush& brush)
     const QRgb paint = (brush.colour & 0x00ffffffu) | 0xff000000u;
     // One bit per pixel: whether it belongs to the area already found.
     std::vector<std::uint64_t> visited((std::size_t(w) * std::size_t(h) + 63) / 64, 0);
-    auto seen = [&](int x, int y) {
-        const std::size_t i = std::size_t(y) * std::size_t(w) + std::size_t(x);
+    auto seen = [&](std::size_t base, int x) {
+        const std::size_t i = base + std::size_t(x);
         return (visited[i >> 6] >> (i & 63)) & 1u;
     };
-    auto mark = [&](int x, int y) {
-        const std::size_t i = std::size_t(y) * std::size_t(w) + std::size_t(x);
+    auto mark = [&](std::size_t base, int x) {
+        const std::size_t i = base + std::size_t(x);
         visited[i >> 6] |= std::uint64_t(1) << (i & 63);
     };
-    auto row = [&](int y) { return reinterpret_cast<QRgb*>(picture.scanLine(y)); };
-    auto matches = [&](const QRgb* line, int x, int y) { return (line[x] & 0x00ffffffu) == target && !seen(x, y); };
+    auto base = [&](int y) { return std::size_t(y) * std::size_t(w); };
+    // Rows are written through one pointer taken once: the picture is ours.
+    uchar* bits = picture.bits();
+    const qsizetype bpl = picture.bytesPerLine();
+    auto row = [&](int y) { return reinterpret_cast<QRgb*>(bits + bpl * y); };
+    auto matches = [&](const QRgb* line, std::size_t b, int x) {
+        return (line[x] & 0x00ffffffu) == target && !seen(b, x);
+    };
 
     int minX = seed.x(), maxX = seed.x(), minY = seed.y(), maxY = seed.y();
     std::vector<QPoint> stack{seed};
@@ -34,15 +40,16 @@ QRect floodFill(QImage& picture, QPoint seed, const Brush& brush)
         const QPoint s = stack.back();
         stack.pop_back();
         QRgb* line = row(s.y());
-        if (!matches(line, s.x(), s.y()))
+        const std::size_t b = base(s.y());
+        if (!matches(line, b, s.x()))
             continue;
         int x0 = s.x(), x1 = s.x();
-        while (x0 > 0 && matches(line, x0 - 1, s.y()))
+        while (x0 > 0 && matches(line, b, x0 - 1))
             --x0;
-        while (x1 < w - 1 && matches(line, x1 + 1, s.y()))
+        while (x1 < w - 1 && matches(line, b, x1 + 1))
             ++x1;
         for (int x = x0; x <= x1; ++x) {
-            mark(x, s.y());
+            mark(b, x);
             if (solid || brushCovers(brush.style, x, s.y()))
                 line[x] = paint;
         }
@@ -55,9 +62,10 @@ QRect floodFill(QImage& picture, QPoint seed, const Brush& brush)
             if (ny < 0 || ny >= h)
                 continue;
             const QRgb* next = row(ny);
+            const std::size_t nb = base(ny);
             bool inRun = false;
             for (int x = x0; x <= x1; ++x) {
-                const bool m = matches(next, x, ny);
+                const bool m = matches(next, nb, x);
                 if (m && !inRun)
                     stack.emplace_back(x, ny);
                 inRun = m;

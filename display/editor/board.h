@@ -74,6 +74,9 @@ public:
     void undo();
     int undoSteps() const { return undo_.count(); }
     const UndoRing& undoRing() const { return undo_; }
+    // Waits for the buffer the next stroke will copy into (the pause
+    // between two strokes, for benchmarks).
+    void settle() { undo_.settle(); }
     // "Draw Once": refuses to go down without a picture; returns its state.
     bool setDrawOnce(bool down);
     bool drawOnce() const { return drawOnce_; }

@@ -242,62 +242,64 @@ void BoardView::refresh()
         placeChildren();
 }
 
-void BoardView::paintEvent(QPaintEvent* e)
+void paintBoard(QPainter& p, const Board& board, QSize boardSize, QRect area, bool withGrid)
 {
-    QPainter p(viewport());
-    const QRect exposed = e->rect();
-    p.fillRect(exposed, Qt::black);
-    if (!board_.hasPicture())
-        return;
-    const QRect boardRect(origin(), boardSize());
-    const QRect area = exposed & boardRect;
-    if (area.isEmpty())
+    area &= QRect(QPoint(0, 0), boardSize);
+    if (area.isEmpty() || !board.hasPicture())
         return;
     p.fillRect(area, QColor::fromRgb(kBoardColour));
-    const QImage& picture = board_.picture();
-    const double f = board_.viewScale();
+    const QImage& picture = board.picture();
+    const double f = board.viewScale();
 
-    // The pictures' pixels under the exposed area, with a margin for the filter.
-    const QRect local = area.translated(-boardRect.topLeft());
+    // The picture's pixels under the area, with a margin for the filter.
     const QRect source =
-        QRectF(local.x() * f, local.y() * f, local.width() * f, local.height() * f).toAlignedRect().adjusted(-2, -2, 2, 2) &
+        QRectF(area.x() * f, area.y() * f, area.width() * f, area.height() * f).toAlignedRect().adjusted(-2, -2, 2, 2) &
         picture.rect();
     p.save();
-    p.setClipRect(area);
-    p.translate(boardRect.topLeft());
+    p.setClipRect(area, Qt::IntersectClip);
     p.scale(1.0 / f, 1.0 / f);
     p.setRenderHint(QPainter::SmoothPixmapTransform, f != 1.0);
-    if (board_.selecting()) {
+    if (board.selecting()) {
         // Outside the rectangle the snapshot, inside it the picture: only
         // what is drawn inside the selection shows.
-        const QImage& snapshot = board_.selectionSnapshot();
+        const QImage& snapshot = board.selectionSnapshot();
         if (snapshot.size() == picture.size())
             p.drawImage(source.topLeft(), snapshot, source);
-        p.setClipRect(board_.selection(), Qt::IntersectClip);
+        p.setClipRect(board.selection(), Qt::IntersectClip);
     }
     p.drawImage(source.topLeft(), picture, source);
     p.restore();
 
-    p.setClipRect(area);
-    p.translate(boardRect.topLeft());
-    if (grid_) {
-        const Grid g = editor::grid(boardRect.size(), f);
+    p.save();
+    p.setClipRect(area, Qt::IntersectClip);
+    if (withGrid) {
+        const Grid g = editor::grid(boardSize, f);
         p.setPen(QPen(QColor::fromRgb(kGridColour), 1));
         for (int x : g.columns)
-            p.drawLine(x, 0, x, boardRect.height());
+            p.drawLine(x, 0, x, boardSize.height());
         for (int y : g.rows)
-            p.drawLine(0, y, boardRect.width(), y);
+            p.drawLine(0, y, boardSize.width(), y);
         p.setPen(QPen(Qt::red, 1));
-        p.drawLine(0, g.middleY, boardRect.width(), g.middleY);
-        p.drawLine(g.middleX, 0, g.middleX, boardRect.height());
+        p.drawLine(0, g.middleY, boardSize.width(), g.middleY);
+        p.drawLine(g.middleX, 0, g.middleX, boardSize.height());
     }
-    if (board_.selecting() && (board_.selectionDragging() || !board_.selection().isEmpty())) {
-        const QRect s = board_.selection();
+    if (board.selecting() && (board.selectionDragging() || !board.selection().isEmpty())) {
+        const QRect s = board.selection();
         p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
         p.setPen(QPen(Qt::black, 1, Qt::DashDotDotLine));
         p.setBrush(Qt::NoBrush);
         p.drawRect(QRectF(s.x() / f, s.y() / f, s.width() / f, s.height() / f));
     }
+    p.restore();
+}
+
+void BoardView::paintEvent(QPaintEvent* e)
+{
+    QPainter p(viewport());
+    p.fillRect(e->rect(), Qt::black);
+    const QRect boardRect(origin(), boardSize());
+    p.translate(boardRect.topLeft());
+    paintBoard(p, board_, boardRect.size(), e->rect().translated(-boardRect.topLeft()), grid_);
 }
 
 void BoardView::mousePressEvent(QMouseEvent* e)

@@ -12,6 +12,8 @@
 #include <QImage>
 #include <QWidget>
 
+class QPainter;
+
 class QPushButton;
 
 namespace mirovex::editor {
@@ -56,6 +58,11 @@ private:
     QRect start_;
     Qt::Edges edges_;
 };
+
+// Paints the part `area` (board coordinates) of the board: the picture
+// through the view's scale, smoothly unless it is 1, the grid when asked
+// for, and the selection's rectangle.
+void paintBoard(QPainter& painter, const Board& board, QSize boardSize, QRect area, bool grid);
 
 class BoardView : public QAbstractScrollArea {
     Q_OBJECT

@@ -23,6 +23,55 @@ qint64 defaultUndoBudget()
 
 UndoRing::UndoRing(qint64 budgetBytes) : budget_(budgetBytes) {}
 
+UndoRing::~UndoRing()
+{
+    settle();
+}
+
+void UndoRing::settle()
+{
+    if (pending_.valid())
+        pending_.wait();
+}
+
+QImage UndoRing::takeSpare(QSize size, QImage::Format format)
+{
+    for (auto it = spare_.begin(); it != spare_.end(); ++it)
+        if (it->size() == size && it->format() == format && it->isDetached()) {
+            QImage found = std::move(*it);
+            spare_.erase(it);
+            return found;
+        }
+    if (pending_.valid() && pendingSize_ == size && pendingFormat_ == format)
+        return pending_.get();
+    return {};
+}
+
+void UndoRing::prepareSpare(QSize size, QImage::Format format)
+{
+    for (const QImage& s : spare_)
+        if (s.size() == size && s.format() == format)
+            return;
+    if (pending_.valid()) {
+        if (pendingSize_ == size && pendingFormat_ == format)
+            return;
+        pending_.get(); // another size: not wanted any more
+    }
+    pendingSize_ = size;
+    pendingFormat_ = format;
+    pending_ = std::async(std::launch::async, [size, format] {
+        try {
+            QImage buffer(size, format);
+            // Touching every page now is what makes the later copy cheap.
+            if (!buffer.isNull())
+                std::memset(buffer.bits(), 0, std::size_t(buffer.sizeInBytes()));
+            return buffer;
+        } catch (const std::bad_alloc&) {
+            return QImage();
+        }
+    });
+}
+
 void UndoRing::setBudget(qint64 budgetBytes)
 {
     budget_ = budgetBytes;
@@ -83,13 +132,7 @@ bool UndoRing::makeWritable(QImage& picture)
     if (picture.isNull() || picture.isDetached())
         return !picture.isNull();
     for (;;) {
-        QImage target;
-        for (auto it = spare_.begin(); it != spare_.end(); ++it)
-            if (it->size() == picture.size() && it->format() == picture.format() && it->isDetached()) {
-                target = std::move(*it);
-                spare_.erase(it);
-                break;
-            }
+        QImage target = takeSpare(picture.size(), picture.format());
         if (target.isNull()) {
             try {
                 target = QImage(picture.size(), picture.format());
@@ -99,15 +142,25 @@ bool UndoRing::makeWritable(QImage& picture)
         }
         if (!target.isNull()) {
             const QImage& from = picture;
-            const qsizetype bpl = std::min(from.bytesPerLine(), target.bytesPerLine());
-            for (int y = 0; y < from.height(); ++y)
-                std::memcpy(target.scanLine(y), from.constScanLine(y), std::size_t(bpl));
+            if (from.bytesPerLine() == target.bytesPerLine()) {
+                std::memcpy(target.bits(), from.constBits(), std::size_t(from.sizeInBytes()));
+            } else {
+                const qsizetype bpl = std::min(from.bytesPerLine(), target.bytesPerLine());
+                for (int y = 0; y < from.height(); ++y)
+                    std::memcpy(target.scanLine(y), from.constScanLine(y), std::size_t(bpl));
+            }
             picture = std::move(target);
+            // The next step will want a buffer of this size too.
+            if (!full() && bytes_ + picture.sizeInBytes() <= budget_)
+                prepareSpare(picture.size(), picture.format());
             return true;
         }
         // Out of memory: older steps give their pixels back until the copy
         // fits, or until nothing shares the picture any more.
         spare_.clear();
+        settle();
+        if (pending_.valid())
+            pending_.get();
         if (steps_.empty())
             return false;
         dropOldest();

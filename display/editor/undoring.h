@@ -4,12 +4,15 @@
 // copied only when it is first changed afterwards, and then into a buffer
 // left over from a dropped or undone step where one of the right size is at
 // hand, since a fresh allocation of a large picture costs far more than the
-// copy itself.
+// copy itself. While the steps are still filling up there is no such buffer:
+// after each copy the next one is allocated and its pages touched on a
+// worker thread, in the time between two strokes.
 #pragma once
 
 #include <QImage>
 
 #include <deque>
+#include <future>
 #include <optional>
 #include <vector>
 
@@ -23,6 +26,9 @@ public:
     static constexpr int kSteps = 100;
 
     explicit UndoRing(qint64 budgetBytes);
+    ~UndoRing();
+    UndoRing(const UndoRing&) = delete;
+    UndoRing& operator=(const UndoRing&) = delete;
 
     // The picture as it is now becomes the newest step. With 100 steps the
     // oldest goes; over the budget the oldest go too, but never the newest.
@@ -47,13 +53,21 @@ public:
     // A picture no longer needed (one replaced by an undo): its buffer is
     // kept for the next copy.
     void recycle(QImage&& picture);
+    // Waits until the buffer being made ready for the next change is there
+    // (the pause between two strokes, for benchmarks and tests).
+    void settle();
 
 private:
     void dropOldest();
     void trim();
+    QImage takeSpare(QSize size, QImage::Format format);
+    void prepareSpare(QSize size, QImage::Format format);
 
     std::deque<QImage> steps_;
     std::vector<QImage> spare_;
+    std::future<QImage> pending_;
+    QSize pendingSize_;
+    QImage::Format pendingFormat_ = QImage::Format_Invalid;
     qint64 budget_;
     qint64 bytes_ = 0;
 };
