@@ -10,13 +10,14 @@ bash "$root/scripts/install-deps.sh"
 command -v ffmpeg >/dev/null || { echo "bench: installing ffmpeg for the comparison"; 
     sudo=(); ((EUID == 0)) || sudo=(sudo); DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends ffmpeg; }
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIROVEX_BENCH=ON >/dev/null
-cmake --build "$build" -j2 --target bench_frame bench_effects bench_cursor bench_framerate
+cmake --build "$build" -j2 --target bench_frame bench_effects bench_cursor bench_editor bench_framerate
 vdesk=$root/tests/desktop/vdesk
 frames=${FRAMES:-600}
 
 "$build/bench/bench_frame"
 "$build/bench/bench_effects"
 "$build/bench/bench_cursor"
+"$build/bench/bench_editor"
 
 ffmpeg_cpu() { # CPU ms per frame of ffmpeg grabbing the primary display at 60 fps
     local out

@@ -156,6 +156,9 @@ void Board::press(QPoint view, Qt::MouseButton button)
 {
     if (!hasPicture())
         return;
+    // A second button pressed during a stroke starts a new one: the old
+    // one's preview goes first.
+    endStroke();
     if (drawOnce_)
         undo();
     if (!selection_.active)

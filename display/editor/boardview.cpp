@@ -306,6 +306,9 @@ void BoardView::mousePressEvent(QMouseEvent* e)
 {
     if (e->button() != Qt::LeftButton && e->button() != Qt::RightButton)
         return;
+    // Only the board takes presses; the area around it is not the picture.
+    if (!QRect(origin(), boardSize()).contains(e->position().toPoint()))
+        return;
     board_.press(toBoard(e->position().toPoint()), e->button());
     refresh();
     emit boardTouched();
@@ -313,6 +316,8 @@ void BoardView::mousePressEvent(QMouseEvent* e)
 
 void BoardView::mouseMoveEvent(QMouseEvent* e)
 {
+    if (!board_.drawing() && !QRect(origin(), boardSize()).contains(e->position().toPoint()))
+        return;
     board_.move(toBoard(e->position().toPoint()), e->buttons());
     refresh();
     emit boardTouched();

@@ -126,6 +126,18 @@ TEST_F(BoardTest, RubberBandsLeaveOnlyTheFinalShape)
         board.release({40, 25}, Qt::LeftButton);
         EXPECT_EQ(board.picture(), original) << int(tool);
     }
+    // The other button pressed mid-drag starts a new stroke: the first
+    // one's band goes, only the second shape stays.
+    board.start(original);
+    board.chooseTool(ToolId::Rectangle);
+    board.press({5, 5}, Qt::LeftButton);
+    board.move({30, 20}, Qt::LeftButton);
+    board.press({10, 10}, Qt::RightButton);
+    board.move({40, 30}, Qt::LeftButton | Qt::RightButton);
+    board.release({40, 30}, Qt::LeftButton); // not the stroke's button: nothing
+    board.release({40, 30}, Qt::RightButton);
+    EXPECT_EQ(board.picture(),
+              drawnOnce(original, ToolId::Rectangle, {10, 10}, {40, 30}, board.secondary(), 1, BrushStyle::Clear));
 }
 
 TEST_F(BoardTest, ArrowClickWithoutDragHasNoHead)
