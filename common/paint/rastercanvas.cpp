@@ -120,11 +120,7 @@ QRect RasterCanvas::draw(const Shape& s, const Pen& pen, const Brush& brush)
     if (area.isEmpty())
         return {};
 
-    maskStride_ = (area.width() + 7) & ~7;
-    const std::size_t bytes = std::size_t(maskStride_) * std::size_t(area.height());
-    if (mask_.size() < bytes)
-        mask_.resize(bytes);
-    std::memset(mask_.data(), 0, bytes);
+    QImage mask = clearMask(area);
     auto plot = [&](int x, int y) {
         if (area.contains(x, y))
             maskRow(y - area.y())[x - area.x()] = kPen;
@@ -142,7 +138,6 @@ QRect RasterCanvas::draw(const Shape& s, const Pen& pen, const Brush& brush)
             std::memset(maskRow(y - area.y()) + (inner.left() - area.x()), kBrush, std::size_t(inner.width()));
     }
 
-    QImage mask(mask_.data(), area.width(), area.height(), maskStride_, QImage::Format_Grayscale8);
     {
         QPainter p(&mask);
         p.setRenderHint(QPainter::Antialiasing, false);
@@ -229,12 +224,7 @@ QRect RasterCanvas::fillPath(const QPainterPath& path, const Brush& brush, PenMo
     const QRect area = path.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1).intersected(picture_->rect());
     if (area.isEmpty())
         return {};
-    maskStride_ = (area.width() + 7) & ~7;
-    const std::size_t bytes = std::size_t(maskStride_) * std::size_t(area.height());
-    if (mask_.size() < bytes)
-        mask_.resize(bytes);
-    std::memset(mask_.data(), 0, bytes);
-    QImage mask(mask_.data(), area.width(), area.height(), maskStride_, QImage::Format_Grayscale8);
+    QImage mask = clearMask(area);
     {
         QPainter p(&mask);
         p.setRenderHint(QPainter::Antialiasing, false);
@@ -259,6 +249,16 @@ QRect RasterCanvas::pixels(const std::vector<QPoint>& points, QRgb colour)
         dirty |= QRect(pt, QSize(1, 1));
     }
     return dirty;
+}
+
+QImage RasterCanvas::clearMask(QRect area)
+{
+    maskStride_ = (area.width() + 7) & ~7;
+    const std::size_t bytes = std::size_t(maskStride_) * std::size_t(area.height());
+    if (mask_.size() < bytes)
+        mask_.resize(bytes);
+    std::memset(mask_.data(), 0, bytes);
+    return QImage(mask_.data(), area.width(), area.height(), maskStride_, QImage::Format_Grayscale8);
 }
 
 QRect RasterCanvas::apply(QRect area, const Pen& pen, const Brush& brush)

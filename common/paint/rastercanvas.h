@@ -94,6 +94,8 @@ private:
     };
     QRect draw(const Shape& shape, const Pen& pen, const Brush& brush);
     QRect apply(QRect area, const Pen& pen, const Brush& brush);
+    // An empty mask over `area`, and a picture that paints into it.
+    QImage clearMask(QRect area);
     uchar* maskRow(int y) { return mask_.data() + std::size_t(y) * std::size_t(maskStride_); }
 
     QImage* picture_;

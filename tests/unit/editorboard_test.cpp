@@ -8,6 +8,8 @@
 #include "display/editor/boardgeometry.h"
 #include "display/editor/undoring.h"
 
+#include "tests/unit/testpictures.h"
+
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -22,21 +24,8 @@ using paint::BrushStyle;
 
 namespace {
 
-QImage gradient(int w, int h)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            img.setPixel(x, y, qRgb((x * 37) & 255, (y * 53) & 255, ((x ^ y) * 29) & 255));
-    return img;
-}
-
-QImage filled(int w, int h, QRgb c)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    img.fill(c);
-    return img;
-}
+using mirovex::test::filled;
+using mirovex::test::gradient;
 
 // A drag as the mouse makes it: press, moves with the button held, release.
 void drag(Board& b, const std::vector<QPoint>& path, QPoint release, Qt::MouseButton button = Qt::LeftButton)
@@ -137,7 +126,8 @@ TEST_F(BoardTest, RubberBandsLeaveOnlyTheFinalShape)
     board.release({40, 30}, Qt::LeftButton); // not the stroke's button: nothing
     board.release({40, 30}, Qt::RightButton);
     EXPECT_EQ(board.picture(),
-              drawnOnce(original, ToolId::Rectangle, {10, 10}, {40, 30}, board.secondary(), 1, BrushStyle::Clear));
+              drawnOnce(original, ToolId::Rectangle, {10, 10}, {40, 30}, board.secondary(), board.size(),
+                        board.brushStyle()));
 }
 
 TEST_F(BoardTest, ArrowClickWithoutDragHasNoHead)

@@ -6,6 +6,8 @@
 #include "common/paint/rastercanvas.h"
 #include "common/paint/shapes.h"
 
+#include "tests/unit/testpictures.h"
+
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -19,22 +21,8 @@ using namespace mirovex::paint;
 
 namespace {
 
-// A picture where neighbouring pixels differ, so a stray change shows.
-QImage gradient(int w, int h)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            img.setPixel(x, y, qRgb((x * 37) & 255, (y * 53) & 255, ((x ^ y) * 29) & 255));
-    return img;
-}
-
-QImage filled(int w, int h, QRgb c)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    img.fill(c);
-    return img;
-}
+using mirovex::test::filled;
+using mirovex::test::gradient;
 
 std::set<std::pair<int, int>> changed(const QImage& before, const QImage& after)
 {

@@ -13,42 +13,20 @@
 #include "display/shell/traymenu.h"
 #include "common/ui/dialogs.h"
 #include "platform/monitors.h"
+#include "tests/support/desktop.h"
 #include "tests/support/xreadback.h"
 
 #include <QAbstractButton>
 #include <QMenu>
-#include <QPainter>
-#include <QProcess>
 #include <QScrollBar>
 #include <QTest>
 
 using namespace mirovex;
 using namespace mirovex::editor;
 using mirovex::test::waitUntil;
+using mirovex::test::xdotool;
 
 namespace {
-
-bool xdotool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    return p.waitForFinished(10000) && p.exitCode() == 0;
-}
-
-// Colour stripes with a white block: areas of one colour to fill and pick.
-class Pattern : public QWidget {
-public:
-    Pattern() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {}
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        for (int i = 0; i < 8; ++i)
-            p.fillRect(i * width() / 8, 0, width() / 8 + 1, height(), QColor::fromHsv(i * 45, 200, 230));
-        p.fillRect(width() / 3, height() / 3, width() / 3, height() / 3, Qt::white);
-    }
-};
 
 struct Drag {
     const char* name;
@@ -79,7 +57,7 @@ private:
     bool screenShows(const QImage& picture, QRect area) const;
     void undoTo(const QImage& before);
 
-    std::unique_ptr<Pattern> m_pattern;
+    std::unique_ptr<test::ColourStripes> m_pattern;
     std::unique_ptr<StartController> m_start;
     Tfdraw* m_editor = nullptr;
     const Drag* m_drags = nullptr;
@@ -89,7 +67,7 @@ void EditorTest::initTestCase()
 {
     QVERIFY2(!qEnvironmentVariableIsEmpty("VDESK_LAYOUT"), "run this under tests/desktop/vdesk");
     ui::setModalRunner([](QDialog&) { return int(QDialog::Rejected); });
-    m_pattern = std::make_unique<Pattern>();
+    m_pattern = std::make_unique<test::ColourStripes>();
     m_pattern->setGeometry(platform::primaryRoot());
     m_pattern->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_pattern.get()));
