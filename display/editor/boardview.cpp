@@ -320,7 +320,7 @@ void BoardView::mouseMoveEvent(QMouseEvent* e)
         return;
     board_.move(toBoard(e->position().toPoint()), e->buttons());
     refresh();
-    emit boardTouched();
+    emit boardMoved();
 }
 
 void BoardView::mouseReleaseEvent(QMouseEvent* e)

@@ -93,8 +93,10 @@ public:
     QRect placementOnBoard() const;
 
 signals:
-    // After every mouse event the board handled (status and sample follow).
+    // After a press or release the board handled (the window follows its
+    // state), and after a move (status and sample follow).
     void boardTouched();
+    void boardMoved();
 
 protected:
     void paintEvent(QPaintEvent*) override;

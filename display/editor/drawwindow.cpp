@@ -38,14 +38,6 @@ const CursorSpot kCursors[] = {
     {"ROUND", 15, 15}, {"CURVE", 15, 15}, {"MARKER", 2, 29},
 };
 
-QCursor boardCursor(const char* name)
-{
-    for (const CursorSpot& c : kCursors)
-        if (qstrcmp(c.name, name) == 0)
-            return QCursor(QPixmap(QStringLiteral(":/mirovex/cursors/%1.png").arg(QLatin1String(name))), c.x, c.y);
-    return QCursor(Qt::ArrowCursor);
-}
-
 QIcon brushIcon(paint::BrushStyle style)
 {
     QPixmap pm(18, 18);
@@ -102,6 +94,9 @@ void paintPanel(QFrame* f, QRgb c)
 Tfdraw::Tfdraw(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     loadEditorResources();
+    for (const CursorSpot& c : kCursors)
+        cursors_.emplace(QLatin1String(c.name),
+                         QCursor(QPixmap(QStringLiteral(":/mirovex/cursors/%1.png").arg(QLatin1String(c.name))), c.x, c.y));
     setObjectName(QStringLiteral("Tfdraw"));
     setWindowTitle(QStringLiteral("Mirovex - Draw"));
     resize(1100, 760);
@@ -160,6 +155,10 @@ Tfdraw::Tfdraw(QWidget* parent) : QWidget(parent, Qt::Window)
     });
     connect(view_, &BoardView::boardTouched, this, [this] {
         sync();
+        showSample();
+    });
+    connect(view_, &BoardView::boardMoved, this, [this] {
+        status_->setText(board_.status());
         showSample();
     });
     board_.onStateChanged = [this] {
@@ -364,8 +363,8 @@ QWidget* Tfdraw::makeColourPanel()
     l->setContentsMargins(8, 8, 8, 8);
     primary_ = colourPanel("pTbarva", QSize(61, 43), colours_);
     secondary_ = colourPanel("pObarva", QSize(61, 35), colours_);
-    primary_->setCursor(boardCursor("KAPALKA"));
-    secondary_->setCursor(boardCursor("KAPALKA"));
+    primary_->setCursor(cursor("KAPALKA"));
+    secondary_->setCursor(cursor("KAPALKA"));
     l->addWidget(primary_);
     l->addWidget(secondary_);
     l->addSpacing(12);
@@ -395,6 +394,12 @@ QWidget* Tfdraw::makeColourPanel()
     l->addWidget(blue_);
     l->addStretch();
     return colours_;
+}
+
+QCursor Tfdraw::cursor(const char* name) const
+{
+    const auto it = cursors_.find(QLatin1String(name));
+    return it == cursors_.end() ? QCursor(Qt::ArrowCursor) : it->second;
 }
 
 QAbstractButton* Tfdraw::button(const QString& name) const
@@ -475,7 +480,10 @@ void Tfdraw::sync()
     paintPanel(primary_, board_.primary());
     paintPanel(secondary_, board_.secondary());
     status_->setText(board_.status());
-    view_->setBoardCursor(boardCursor(toolInfo(tool).cursor));
+    if (cursorShown_ != QLatin1String(toolInfo(tool).cursor)) {
+        cursorShown_ = QLatin1String(toolInfo(tool).cursor);
+        view_->setBoardCursor(cursor(toolInfo(tool).cursor));
+    }
     confirmBar_->setVisible(board_.placing());
     syncing_ = false;
 }

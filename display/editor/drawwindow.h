@@ -6,6 +6,8 @@
 
 #include "display/editor/board.h"
 
+#include <QCursor>
+#include <QString>
 #include <QWidget>
 
 #include <functional>
@@ -52,6 +54,7 @@ private:
     void chooseTool(ToolId id);
     void sync();
     void showSample();
+    QCursor cursor(const char* name) const;
     void askForText(QPoint view);
 
     Board board_;
@@ -79,6 +82,9 @@ private:
     QWidget* confirmBar_ = nullptr;
     QTimer* statusTimer_ = nullptr;
     TextPrompt prompt_;
+    // The board cursors, loaded once by name.
+    std::map<QString, QCursor> cursors_;
+    QString cursorShown_ = QStringLiteral("-");
     bool syncing_ = false;
 };
 

@@ -21,7 +21,17 @@ qint64 defaultUndoBudget()
     return qint64(pages) * qint64(page) / 4;
 }
 
-UndoRing::UndoRing(qint64 budgetBytes) : budget_(budgetBytes) {}
+UndoRing::UndoRing(qint64 budgetBytes)
+    : allocate_([](QSize size, QImage::Format format) {
+          try {
+              return QImage(size, format);
+          } catch (const std::bad_alloc&) {
+              return QImage();
+          }
+      }),
+      budget_(budgetBytes)
+{
+}
 
 UndoRing::~UndoRing()
 {
@@ -59,16 +69,12 @@ void UndoRing::prepareSpare(QSize size, QImage::Format format)
     }
     pendingSize_ = size;
     pendingFormat_ = format;
-    pending_ = std::async(std::launch::async, [size, format] {
-        try {
-            QImage buffer(size, format);
-            // Touching every page now is what makes the later copy cheap.
-            if (!buffer.isNull())
-                std::memset(buffer.bits(), 0, std::size_t(buffer.sizeInBytes()));
-            return buffer;
-        } catch (const std::bad_alloc&) {
-            return QImage();
-        }
+    pending_ = std::async(std::launch::async, [size, format, allocate = allocate_] {
+        QImage buffer = allocate(size, format);
+        // Touching every page now is what makes the later copy cheap.
+        if (!buffer.isNull())
+            std::memset(buffer.bits(), 0, std::size_t(buffer.sizeInBytes()));
+        return buffer;
     });
 }
 
@@ -133,13 +139,8 @@ bool UndoRing::makeWritable(QImage& picture)
         return !picture.isNull();
     for (;;) {
         QImage target = takeSpare(picture.size(), picture.format());
-        if (target.isNull()) {
-            try {
-                target = QImage(picture.size(), picture.format());
-            } catch (const std::bad_alloc&) {
-                target = QImage();
-            }
-        }
+        if (target.isNull())
+            target = allocate_(picture.size(), picture.format());
         if (!target.isNull()) {
             const QImage& from = picture;
             if (from.bytesPerLine() == target.bytesPerLine()) {

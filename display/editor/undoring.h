@@ -12,6 +12,7 @@
 #include <QImage>
 
 #include <deque>
+#include <functional>
 #include <future>
 #include <optional>
 #include <vector>
@@ -53,6 +54,10 @@ public:
     // A picture no longer needed (one replaced by an undo): its buffer is
     // kept for the next copy.
     void recycle(QImage&& picture);
+    // How picture buffers are made (a null picture: no memory); tests
+    // replace it to run out of memory.
+    using Allocate = std::function<QImage(QSize, QImage::Format)>;
+    void setAllocator(Allocate allocate) { allocate_ = std::move(allocate); }
     // Waits until the buffer being made ready for the next change is there
     // (the pause between two strokes, for benchmarks and tests).
     void settle();
@@ -65,6 +70,7 @@ private:
 
     std::deque<QImage> steps_;
     std::vector<QImage> spare_;
+    Allocate allocate_;
     std::future<QImage> pending_;
     QSize pendingSize_;
     QImage::Format pendingFormat_ = QImage::Format_Invalid;

@@ -457,3 +457,22 @@ TEST(UndoRing, FirstChangeCopiesIntoARecycledBuffer)
     picture.setPixel(5, 5, qRgb(7, 7, 7));
     EXPECT_EQ(ring.undo()->pixel(5, 5), qRgb(9, 9, 9));
 }
+
+TEST(UndoRing, RunningOutOfMemoryDropsStepsInsteadOfFailing)
+{
+    UndoRing ring(qint64(1) << 30);
+    ring.setAllocator([](QSize, QImage::Format) { return QImage(); });
+    QImage picture = filled(32, 32, qRgb(1, 1, 1));
+    for (int i = 0; i < 3; ++i) {
+        ring.push(picture);
+        // No copy can be made: the step that shares the picture goes, and
+        // the picture is changed in place.
+        ASSERT_TRUE(ring.makeWritable(picture));
+        EXPECT_EQ(ring.count(), 0);
+        picture.setPixel(0, 0, qRgb(i, 0, 0));
+    }
+    // Shared with something the ring does not hold: it stays as it was.
+    const QImage elsewhere = picture;
+    EXPECT_FALSE(ring.makeWritable(picture));
+    EXPECT_EQ(picture.constBits(), elsewhere.constBits());
+}
