@@ -116,9 +116,10 @@ bool EditorTest::dragWith(const std::vector<QPoint>& path, Qt::MouseButton butto
 bool EditorTest::screenShows(const QImage& picture, QRect area) const
 {
     // At 100 % with a width that is a multiple of 10 the board shows the
-    // picture's pixels as they are.
-    const QRect root(onScreen(area.topLeft()), area.size());
-    return waitUntil([&] { return test::grabRoot(root) == picture.copy(area); }, 5000);
+    // picture's pixels as they are. The window manager may still be placing
+    // the window: where the board is on the root is asked for on every try.
+    const QImage want = picture.copy(area);
+    return waitUntil([&] { return test::grabRoot(QRect(onScreen(area.topLeft()), area.size())) == want; }, 20000);
 }
 
 void EditorTest::undoTo(const QImage& before)
