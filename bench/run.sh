@@ -18,6 +18,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIROVE
 cmake --build "$build" -j2 --target bench_frame bench_effects bench_cursor bench_scrolltext bench_framerate
 cmake --build "$build" -j2 --target bench_frame bench_effects bench_cursor bench_slideshow bench_framerate
 cmake --build "$build" -j2 --target bench_frame bench_effects bench_cursor bench_framerate bench_changes
+cmake --build "$build" -j2 --target bench_frame bench_effects bench_cursor bench_editor bench_framerate
 vdesk=$root/tests/desktop/vdesk
 frames=${FRAMES:-600}
 
@@ -26,6 +27,7 @@ frames=${FRAMES:-600}
 "$build/bench/bench_cursor"
 "$build/bench/bench_scrolltext"
 "$build/bench/bench_slideshow"
+"$build/bench/bench_editor"
 
 ffmpeg_cpu() { # CPU ms per frame of ffmpeg grabbing the primary display at 60 fps
     local out

@@ -5,6 +5,7 @@
 #include "platform/foreignwindows.h"
 #include "display/scrolltext/scrollset.h"
 #include "common/ui/colordialog.h"
+#include "display/editor/drawwindow.h"
 
 #include "display/selection/areaselection.h"
 #include "platform/autostart.h"
@@ -15,6 +16,7 @@
 #include "display/shell/mainform.h"
 #include "display/settings/mirovexsettings.h"
 #include "display/engine/mirrorcontroller.h"
+#include "display/engine/targetwindow.h"
 #include "platform/monitors.h"
 #include "display/settings/reset.h"
 #include "common/settings/settingsfolder.h"
@@ -156,6 +158,7 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
     });
     connect(tray_.get(), &TrayMenu::hotkeysRequested, this, &StartController::showHotkeyEditor);
     connect(tray_.get(), &TrayMenu::scrollTextRequested, scrollText_.get(), &Tfscrolset::open);
+    connect(tray_.get(), &TrayMenu::drawRequested, this, &StartController::showEditor);
     termination_ = new platform::TerminationWatch(this);
     connect(termination_, &platform::TerminationWatch::terminationRequested, this, &StartController::exitOrderly);
 
@@ -171,6 +174,19 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
 }
 
 StartController::~StartController() = default;
+
+void StartController::showEditor()
+{
+    // The picture is taken before the editor shows, so the editor's own
+    // window is never part of it.
+    const QImage shown = mirror_->target().displayedPicture();
+    if (!editor_)
+        editor_ = std::make_unique<editor::Tfdraw>();
+    editor_->start(shown);
+    editor_->show();
+    editor_->raise();
+    editor_->activateWindow();
+}
 
 void StartController::makeHotkeys()
 {

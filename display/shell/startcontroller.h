@@ -21,6 +21,10 @@ class SingleInstance;
 class TerminationWatch;
 } // namespace platform
 
+namespace editor {
+class Tfdraw;
+} // namespace editor
+
 class AreaSelection;
 class HotkeyService;
 class THotkeyEditor;
@@ -62,6 +66,10 @@ public:
     THotkeyEditor& hotkeyEditor() { return *hotkeyEditor_; }
     // Opens the hotkey editor with the slots' keys in its fields.
     void showHotkeyEditor();
+    // "Draw": the paint editor (made on first use) on what the target
+    // display shows; null until then.
+    void showEditor();
+    editor::Tfdraw* editor() { return editor_.get(); }
 
     // After the splash: the tray icon and, as the settings say (always
     // without a tray), the toolbar.
@@ -116,6 +124,7 @@ private:
     std::unique_ptr<TrayMenu> tray_;
     std::unique_ptr<HotkeyService> hotkeys_;
     std::unique_ptr<THotkeyEditor> hotkeyEditor_;
+    std::unique_ptr<editor::Tfdraw> editor_;
     platform::TerminationWatch* termination_ = nullptr;
     std::unique_ptr<platform::RaiseRequestWatch> raiseWatch_;
     hints::Environment env_;

@@ -58,6 +58,7 @@ TrayMenu::TrayMenu(MirrorController& controller, TMainForm& toolbar)
     menu_->addSeparator();
     menu_->addAction(QStringLiteral("Capture an Image"), this, &TrayMenu::captureRequested);
     menu_->addAction(QStringLiteral("Hotkeys"), this, &TrayMenu::hotkeysRequested);
+    menu_->addAction(QStringLiteral("Draw"), this, &TrayMenu::drawRequested);
     menu_->addAction(QStringLiteral("Increase Focus Area Size"), this, [this] { controller_.zoomIn(); });
     menu_->addAction(QStringLiteral("Decrease Focus Area Size"), this, [this] { controller_.zoomOut(); });
     menu_->addAction(QStringLiteral("Copy Displayed To Clipboard"), this, [this] { controller_.copyDisplayedToClipboard(); });

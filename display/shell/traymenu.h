@@ -42,6 +42,7 @@ signals:
     void slideshowContinueRequested();
     void slideshowOpenRequested();
     void slideshowMakeRequested();
+    void drawRequested();
 
 private:
     void popUp();

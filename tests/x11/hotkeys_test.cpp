@@ -12,6 +12,7 @@
 #include "display/engine/mirrorcontroller.h"
 #include "common/settings/settingsfolder.h"
 #include "display/shell/startcontroller.h"
+#include "tests/support/desktop.h"
 #include "tests/support/xreadback.h"
 #include "common/ui/dialogs.h"
 
