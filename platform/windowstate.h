@@ -20,6 +20,11 @@ bool requestFullScreen(QWindow* window, bool on);
 // shown again: a window manager drops the states of a withdrawn window.
 bool keepOffTaskbar(QWindow* window);
 
+// An empty bounding shape: the window stays mapped and shows nothing, so a
+// see-through window needs no compositor to be see-through. Off gives the
+// window its whole rectangle again.
+bool setEmptyShape(QWindow* window, bool on);
+
 // Where the window's client area is on the root, asked of the X server.
 std::optional<QPoint> rootPosition(QWindow* window);
 

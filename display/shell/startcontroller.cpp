@@ -1,6 +1,7 @@
 #include "display/shell/startcontroller.h"
 
 #include "display/capture/capturewindow.h"
+#include "display/shell/annotationlink.h"
 
 #include "display/selection/areaselection.h"
 #include "platform/autostart.h"
@@ -21,6 +22,7 @@
 #include "display/shell/traymenu.h"
 #include "common/ui/dialogs.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
@@ -77,6 +79,13 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
     capture_ = std::make_unique<TFsave>(*mirror_);
     progress(6);
     tray_ = std::make_unique<TrayMenu>(*mirror_, *toolbar_);
+    annotation_ = std::make_unique<AnnotationLink>(*toolbar_);
+    connect(toolbar_->action(QStringLiteral("Vidizizu")), &QAction::triggered, annotation_.get(),
+            &AnnotationLink::vidizizu);
+    connect(tray_.get(), &TrayMenu::annotateRequested, annotation_.get(), &AnnotationLink::vidizizu);
+    // Stop All ends the annotation program too.
+    connect(toolbar_->action(QStringLiteral("Stop All")), &QAction::triggered, annotation_.get(),
+            &AnnotationLink::quit);
     toolbar_->setTrayHintSink([this](const QString& hint) { tray_->setHint(hint); });
     makeHotkeys();
     progress(TSplashScreen::kSteps + 3);
@@ -135,7 +144,8 @@ void StartController::makeHotkeys()
     bind(Slot::SendToTarget, [&m] { m.session().sendOneFrame(); });
     bind(Slot::RunStop, [&m] { m.session().toggle(); });
     bind(Slot::ShowToolbar, [this] { toolbar_->toggleShown(); });
-    bind(Slot::StopAll, [&m] { m.session().stopAll(); });
+    bind(Slot::StopAll, [this] { toolbar_->action(QStringLiteral("Stop All"))->trigger(); });
+    bind(Slot::Annotate, [this] { annotation_->vidizizu(); });
     // A held key goes on zooming; the position is written once it stops.
     bind(Slot::FocusLarger, [&m] { m.zoomIn(); }, true);
     bind(Slot::FocusSmaller, [&m] { m.zoomOut(); }, true);
@@ -150,7 +160,7 @@ void StartController::makeHotkeys()
     bind(Slot::PreviousArea, [this] { area_->previouslySelected(); });
     bind(Slot::SelectArea, [this] { area_->selectDesktopArea(); });
     bind(Slot::HideCursor, [&m] { m.toggleHideCursor(); });
-    // The window grid, the annotation program, "Find Toolbar" and the mouse
+    // The window grid, "Find Toolbar" and the mouse
     // lock come later: their keys are kept but not taken from other programs.
     hotkeys_ = std::make_unique<HotkeyService>(std::move(c));
     hotkeys_->load();
@@ -290,6 +300,7 @@ void StartController::exitOrderly()
     if (exiting_)
         return;
     exiting_ = true;
+    annotation_->quit();
     mirror_->session().stop();
     // A capture on its way to the disk is finished, not cut off.
     capture_->waitForWrites();
@@ -326,6 +337,7 @@ void StartController::resetAllSettings()
     }
     // The fresh copy must find the lock free, and this one must not write
     // the old settings back on its way out.
+    annotation_->quit();
     const bool hadLock = lock_ && lock_->held();
     if (lock_)
         lock_->release();

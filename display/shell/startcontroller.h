@@ -20,6 +20,7 @@ class SingleInstance;
 class TerminationWatch;
 } // namespace platform
 
+class AnnotationLink;
 class AreaSelection;
 class HotkeyService;
 class THotkeyEditor;
@@ -45,6 +46,7 @@ public:
     TFslika& imageWindow() { return *image_; }
     TFsave& captureWindow() { return *capture_; }
     HotkeyService& hotkeys() { return *hotkeys_; }
+    AnnotationLink& annotation() { return *annotation_; }
     THotkeyEditor& hotkeyEditor() { return *hotkeyEditor_; }
     // Opens the hotkey editor with the slots' keys in its fields.
     void showHotkeyEditor();
@@ -95,6 +97,7 @@ private:
     std::unique_ptr<TFslika> image_;
     std::unique_ptr<TFsave> capture_;
     std::unique_ptr<TrayMenu> tray_;
+    std::unique_ptr<AnnotationLink> annotation_;
     std::unique_ptr<HotkeyService> hotkeys_;
     std::unique_ptr<THotkeyEditor> hotkeyEditor_;
     platform::TerminationWatch* termination_ = nullptr;

@@ -38,6 +38,7 @@ signals:
     void resetRequested();
     void captureRequested();
     void hotkeysRequested();
+    void annotateRequested();
 
 private:
     void popUp();
