@@ -93,7 +93,6 @@ TfSettings::TfSettings(AnnotateApp& app)
     outer->addLayout(head);
 
     tabs_ = new QTabWidget;
-    tabs_->setTabPosition(QTabWidget::West);
     tabs_->addTab(makeButtonsPage(), QStringLiteral("  Visible buttons"));
     tabs_->addTab(makeInterfacePage(), QStringLiteral("  Interface"));
     tabs_->addTab(makeGeneralPage(), QStringLiteral("  General"));
