@@ -10,7 +10,7 @@ bash "$root/scripts/install-deps.sh"
 command -v ffmpeg >/dev/null || { echo "bench: installing ffmpeg for the comparison"; 
     sudo=(); ((EUID == 0)) || sudo=(sudo); DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends ffmpeg; }
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIROVEX_BENCH=ON >/dev/null
-cmake --build "$build" -j2 --target bench_frame bench_effects bench_cursor bench_framerate
+cmake --build "$build" -j2 --target bench_frame bench_effects bench_cursor bench_framerate bench_link annotate
 vdesk=$root/tests/desktop/vdesk
 frames=${FRAMES:-600}
 

@@ -28,9 +28,27 @@ QByteArray roleText(Role role)
 
 enum class RoleCheck { Yes, NoWindow, Other };
 
-RoleCheck checkRole(xcb_connection_t* c, xcb_window_t window, Role role)
+struct Atoms {
+    xcb_atom_t role = XCB_ATOM_NONE, link = XCB_ATOM_NONE, ack = XCB_ATOM_NONE;
+};
+
+// The three names in one round trip.
+Atoms internAtoms(xcb_connection_t* c)
 {
-    const xcb_atom_t roleAtom = xcb::atom(c, kRoleAtom);
+    const char* names[] = {kRoleAtom, kLinkAtom, kAckAtom};
+    xcb_intern_atom_cookie_t cookies[3];
+    for (int i = 0; i < 3; ++i)
+        cookies[i] = xcb_intern_atom(c, 0, uint16_t(std::strlen(names[i])), names[i]);
+    xcb_atom_t out[3];
+    for (int i = 0; i < 3; ++i) {
+        xcb::Reply<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(c, cookies[i], nullptr));
+        out[i] = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+    }
+    return {out[0], out[1], out[2]};
+}
+
+RoleCheck checkRole(xcb_connection_t* c, xcb_atom_t roleAtom, xcb_window_t window, Role role)
+{
     xcb_generic_error_t* error = nullptr;
     xcb::Reply<xcb_get_property_reply_t> r(
         xcb_get_property_reply(c, xcb_get_property(c, 0, window, roleAtom, XCB_ATOM_STRING, 0, 16), &error));
@@ -97,7 +115,7 @@ bool hasRole(std::uint32_t window, Role role)
     if (window == 0)
         return false;
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    const bool ok = !xcb_connection_has_error(c) && checkRole(c, window, role) == RoleCheck::Yes;
+    const bool ok = !xcb_connection_has_error(c) && checkRole(c, xcb::atom(c, kRoleAtom), window, role) == RoleCheck::Yes;
     xcb_disconnect(c);
     return ok;
 }
@@ -115,7 +133,10 @@ SendResult send(std::uint32_t window, Role expected, Kind kind, std::uint32_t va
         xcb_disconnect(c);
         return r;
     };
-    switch (checkRole(c, window, expected)) {
+    const Atoms atoms = internAtoms(c);
+    if (atoms.role == XCB_ATOM_NONE || atoms.link == XCB_ATOM_NONE || atoms.ack == XCB_ATOM_NONE)
+        return finish(SendResult::NoDisplay);
+    switch (checkRole(c, atoms.role, window, expected)) {
     case RoleCheck::NoWindow:
         return finish(SendResult::NoWindow);
     case RoleCheck::Other:
@@ -123,10 +144,8 @@ SendResult send(std::uint32_t window, Role expected, Kind kind, std::uint32_t va
     case RoleCheck::Yes:
         break;
     }
-    const xcb_atom_t linkAtom = xcb::atom(c, kLinkAtom);
-    const xcb_atom_t ackAtom = xcb::atom(c, kAckAtom);
-    if (linkAtom == XCB_ATOM_NONE || ackAtom == XCB_ATOM_NONE)
-        return finish(SendResult::NoDisplay);
+    const xcb_atom_t linkAtom = atoms.link;
+    const xcb_atom_t ackAtom = atoms.ack;
 
     // The acknowledgement comes to a window of this connection, so it never
     // mixes with the sender's other events.
@@ -143,18 +162,20 @@ SendResult send(std::uint32_t window, Role expected, Kind kind, std::uint32_t va
     ev.data.data32[1] = value;
     ev.data.data32[2] = reply;
     ev.data.data32[3] = serial;
-    // A window that went between the check and now is an error, not a hang.
-    if (xcb_generic_error_t* e = xcb_request_check(
-            c, xcb_send_event_checked(c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&ev)))) {
-        std::free(e);
-        return finish(SendResult::NoWindow);
-    }
+    // A window that went between the check and now is an error, not a hang:
+    // the error comes back among the events.
+    const xcb_void_cookie_t sent =
+        xcb_send_event(c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&ev));
+    xcb_flush(c);
 
     bool acked = false;
+    bool failed = false;
     const auto deadline = Clock::now() + std::chrono::milliseconds(options.ackTimeoutMs);
     const int fd = xcb_get_file_descriptor(c);
-    while (!acked) {
+    while (!acked && !failed) {
         while (xcb_generic_event_t* e = xcb_poll_for_event(c)) {
+            if (e->response_type == 0 && reinterpret_cast<xcb_generic_error_t*>(e)->sequence == (sent.sequence & 0xffff))
+                failed = true;
             if ((e->response_type & 0x7f) == XCB_CLIENT_MESSAGE) {
                 const auto* m = reinterpret_cast<const xcb_client_message_event_t*>(e);
                 if (m->type == ackAtom && m->window == reply && m->data.data32[0] == serial)
@@ -162,7 +183,7 @@ SendResult send(std::uint32_t window, Role expected, Kind kind, std::uint32_t va
             }
             std::free(e);
         }
-        if (acked || xcb_connection_has_error(c))
+        if (acked || failed || xcb_connection_has_error(c))
             break;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0)
@@ -170,6 +191,8 @@ SendResult send(std::uint32_t window, Role expected, Kind kind, std::uint32_t va
         pollfd p{fd, POLLIN, 0};
         ::poll(&p, 1, int(left));
     }
+    if (failed)
+        return finish(SendResult::NoWindow);
     if (!acked)
         return finish(SendResult::NoAck);
 
