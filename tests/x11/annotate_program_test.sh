@@ -15,14 +15,17 @@ wait_until() {
 }
 # Gone, or a zombie whose parent has not reaped it yet.
 gone() { [[ ! -e /proc/$1 ]] || [[ $(awk '{print $3}' "/proc/$1/stat" 2>/dev/null) == Z ]]; }
-annotates() { local n=0 p; for p in $(pgrep -x annotate); do gone "$p" || n=$((n + 1)); done; echo $n; }
+# Annotation programs on this desktop (other desktops may run their own).
+ours() { tr '\0' '\n' <"/proc/$1/environ" 2>/dev/null | grep -qx "DISPLAY=$DISPLAY"; }
+our_annotates() { local p; for p in $(pgrep -x annotate); do ours "$p" && ! gone "$p" && echo "$p"; done; }
+annotates() { our_annotates | wc -l; }
 annotates_are() { [[ $(annotates) == "$1" ]]; }
 # Board and toolbar on the screen; the 32 x 32 tray button, which stays
 # where there is no tray, is not counted.
 visible() { local w n=0; for w in $(xdotool search --onlyvisible --name '^Mirovex Vidizizu$' 2>/dev/null); do
     [[ $(xdotool getwindowgeometry "$w" 2>/dev/null) == *"Geometry: 32x32"* ]] || n=$((n + 1)); done; echo $n; }
 visible_are() { [[ $(visible) == "$1" ]]; }
-first_annotate() { pgrep -x annotate | head -1; }
+first_annotate() { our_annotates | head -1; }
 
 folder=$XDG_DATA_HOME/Mirovex
 mkdir -p "$folder"
