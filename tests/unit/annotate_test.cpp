@@ -1,6 +1,7 @@
 #include "annotate/board/placement.h"
 #include "annotate/settings/notelhotkeys.h"
 #include "annotate/settings/notelsettings.h"
+#include "annotate/settings/toolholders.h"
 #include "common/settings/settingsfolder.h"
 #include "common/settings/settingsreset.h"
 #include "display/shell/launchcooldown.h"
@@ -300,6 +301,75 @@ TEST(SettingsReset, OnlyRegularVisibleFilesOfAFolderNamedMirovex)
     EXPECT_FALSE(removeSettingsFiles(t.path("share")));
     EXPECT_TRUE(QFileInfo::exists(t.path("share/other.cfg")));
     EXPECT_FALSE(removeSettingsFiles(t.path("missing/Mirovex")));
+}
+
+} // namespace
+
+namespace {
+
+TEST(ToolHolders, BytesOfAPenHolder)
+{
+    const notel::HolderInfo& pen = notel::holderTable()[0];
+    const auto bytes = notel::holderBytes(pen, {12, 255, {}});
+    ASSERT_TRUE(bytes);
+    const std::string& b = *bytes;
+    EXPECT_EQ(b.substr(0, 4), "TPF0");
+    EXPECT_NE(b.find("\x04tTpt\x06tptSvA"), std::string::npos);
+    // KodaI 0 as an 8-bit integer, Barva 255 as a 16-bit one, Debelina 12 and
+    // Raster 0 as 8-bit ones, then the two zero bytes that end the object.
+    EXPECT_NE(b.find(std::string("\x05KodaI\x02\x00", 8)), std::string::npos);
+    EXPECT_NE(b.find(std::string("\x05" "Barva\x03\xff\x00", 9)), std::string::npos);
+    EXPECT_NE(b.find(std::string("\x08" "Debelina\x02\x0c", 11)), std::string::npos);
+    EXPECT_EQ(b.substr(b.size() - 11), std::string("\x06Raster\x02\x00\x00\x00", 11));
+}
+
+TEST(ToolHolders, RoundTripAndBadFiles)
+{
+    TestFolder t;
+    const QString folder = t.path() + "/";
+    EXPECT_EQ(notel::loadHolders(folder), notel::builtInHolders());
+
+    notel::Holders h = notel::builtInHolders();
+    h[0] = {30, 0x00FF00, {}};
+    h[4] = {5, 0x123456, '6'};
+    ASSERT_TRUE(notel::saveHolders(folder, h));
+    EXPECT_EQ(notel::loadHolders(folder), h);
+
+    const auto withFile = [&](const char* file, const QByteArray& bytes, const char* why) {
+        const QString path = folder + file;
+        const QByteArray old = TestFolder::readAll(path);
+        TestFolder::write(path, bytes);
+        EXPECT_EQ(notel::loadHolders(folder), notel::builtInHolders()) << why;
+        TestFolder::write(path, old);
+        EXPECT_EQ(notel::loadHolders(folder), h) << why;
+    };
+    const QByteArray kro = TestFolder::readAll(folder + "Kro.obj");
+    withFile("Kro.obj", kro.left(kro.size() - 3), "truncated");
+    withFile("Kro.obj", "garbage", "garbage");
+    withFile("Kro.obj", QByteArray(), "empty");
+    withFile("Pus.obj", QByteArray((1 << 20) + 1, 'x'), "over 1 MiB");
+    QFile::remove(folder + "Crt.obj");
+    EXPECT_EQ(notel::loadHolders(folder), notel::builtInHolders()) << "one file missing";
+}
+
+TEST(ToolHolders, ValuesOutOfRangeReadAsBuiltIn)
+{
+    const notel::HolderValues builtIn{12, 66047, {}};
+    const notel::HolderInfo info{"tptKrog", "Kro.obj", builtIn};
+    const struct {
+        notel::HolderValues written;
+        notel::HolderValues want;
+    } cases[] = {
+        {{0, 5, '3'}, {12, 5, '3'}},
+        {{51, 0x1000000, '8'}, {12, 66047, {}}},
+        {{50, 0xFFFFFF, '0'}, {50, 0xFFFFFF, '0'}},
+        {{1, 0, '7'}, {1, 0, '7'}},
+    };
+    for (const auto& c : cases) {
+        const auto bytes = notel::holderBytes(info, c.written);
+        ASSERT_TRUE(bytes);
+        EXPECT_EQ(notel::parseHolder(*bytes, builtIn), c.want) << c.written.width;
+    }
 }
 
 } // namespace
