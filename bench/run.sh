@@ -19,6 +19,7 @@ cmake --build "$build" -j2 --target bench_frame bench_effects bench_cursor bench
 cmake --build "$build" -j2 --target bench_frame bench_effects bench_cursor bench_slideshow bench_framerate
 cmake --build "$build" -j2 --target bench_frame bench_effects bench_cursor bench_framerate bench_changes
 cmake --build "$build" -j2 --target bench_frame bench_effects bench_cursor bench_editor bench_framerate
+cmake --build "$build" -j2 --target bench_frame bench_effects bench_cursor bench_framerate bench_link annotate
 vdesk=$root/tests/desktop/vdesk
 frames=${FRAMES:-600}
 

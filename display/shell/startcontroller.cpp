@@ -6,6 +6,7 @@
 #include "display/scrolltext/scrollset.h"
 #include "common/ui/colordialog.h"
 #include "display/editor/drawwindow.h"
+#include "display/shell/annotationlink.h"
 
 #include "display/selection/areaselection.h"
 #include "platform/autostart.h"
@@ -122,6 +123,13 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
         connect(a, &QAction::triggered, grid_.get(), &TfGrid::open);
     }
     tray_ = std::make_unique<TrayMenu>(*mirror_, *toolbar_);
+    annotation_ = std::make_unique<AnnotationLink>(*toolbar_);
+    connect(toolbar_->action(QStringLiteral("Vidizizu")), &QAction::triggered, annotation_.get(),
+            &AnnotationLink::vidizizu);
+    connect(tray_.get(), &TrayMenu::annotateRequested, annotation_.get(), &AnnotationLink::vidizizu);
+    // Stop All ends the annotation program too.
+    connect(toolbar_->action(QStringLiteral("Stop All")), &QAction::triggered, annotation_.get(),
+            &AnnotationLink::quit);
     toolbar_->setTrayHintSink([this](const QString& hint) { tray_->setHint(hint); });
     makeHotkeys();
     progress(TSplashScreen::kSteps + 3);
@@ -199,7 +207,8 @@ void StartController::makeHotkeys()
     bind(Slot::SendToTarget, [&m] { m.session().sendOneFrame(); });
     bind(Slot::RunStop, [&m] { m.session().toggle(); });
     bind(Slot::ShowToolbar, [this] { toolbar_->toggleShown(); });
-    bind(Slot::StopAll, [&m] { m.session().stopAll(); });
+    bind(Slot::StopAll, [this] { toolbar_->action(QStringLiteral("Stop All"))->trigger(); });
+    bind(Slot::Annotate, [this] { annotation_->vidizizu(); });
     // A held key goes on zooming; the position is written once it stops.
     bind(Slot::FocusLarger, [&m] { m.zoomIn(); }, true);
     bind(Slot::FocusSmaller, [&m] { m.zoomOut(); }, true);
@@ -217,6 +226,8 @@ void StartController::makeHotkeys()
     bind(Slot::WindowGrid, [this] { grid_->open(); });
     // The annotation program, "Find Toolbar" and the mouse lock come later:
     // their keys are kept but not taken from other programs.
+    // The window grid, "Find Toolbar" and the mouse
+    // lock come later: their keys are kept but not taken from other programs.
     hotkeys_ = std::make_unique<HotkeyService>(std::move(c));
     hotkeys_->load();
     hotkeyEditor_ = std::make_unique<THotkeyEditor>(*hotkeys_);
@@ -353,6 +364,7 @@ void StartController::exitOrderly()
     if (exiting_)
         return;
     exiting_ = true;
+    annotation_->quit();
     mirror_->session().stop();
     scrollText_->hideStrip();
     // A capture on its way to the disk is finished, not cut off.
@@ -390,6 +402,7 @@ void StartController::resetAllSettings()
     }
     // The fresh copy must find the lock free, and this one must not write
     // the old settings back on its way out.
+    annotation_->quit();
     const bool hadLock = lock_ && lock_->held();
     if (lock_)
         lock_->release();

@@ -25,6 +25,7 @@ namespace editor {
 class Tfdraw;
 } // namespace editor
 
+class AnnotationLink;
 class AreaSelection;
 class HotkeyService;
 class THotkeyEditor;
@@ -63,6 +64,7 @@ public:
     Tfscrolset& scrollText() { return *scrollText_; }
     ui::ColorDialog& colorDialog() { return *colours_; }
     HotkeyService& hotkeys() { return *hotkeys_; }
+    AnnotationLink& annotation() { return *annotation_; }
     THotkeyEditor& hotkeyEditor() { return *hotkeyEditor_; }
     // Opens the hotkey editor with the slots' keys in its fields.
     void showHotkeyEditor();
@@ -122,6 +124,7 @@ private:
     std::unique_ptr<ui::ColorDialog> colours_;
     std::unique_ptr<Tfscrolset> scrollText_;
     std::unique_ptr<TrayMenu> tray_;
+    std::unique_ptr<AnnotationLink> annotation_;
     std::unique_ptr<HotkeyService> hotkeys_;
     std::unique_ptr<THotkeyEditor> hotkeyEditor_;
     std::unique_ptr<editor::Tfdraw> editor_;

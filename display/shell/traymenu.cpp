@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QWidget>
 
 namespace mirovex {
@@ -59,6 +60,10 @@ TrayMenu::TrayMenu(MirrorController& controller, TMainForm& toolbar)
     menu_->addAction(QStringLiteral("Capture an Image"), this, &TrayMenu::captureRequested);
     menu_->addAction(QStringLiteral("Hotkeys"), this, &TrayMenu::hotkeysRequested);
     menu_->addAction(QStringLiteral("Draw"), this, &TrayMenu::drawRequested);
+    menu_->addAction(QStringLiteral("Vidizizu"), this, [this] {
+        // The menu closes first, so the board does not come up under it.
+        QTimer::singleShot(500, this, &TrayMenu::annotateRequested);
+    });
     menu_->addAction(QStringLiteral("Increase Focus Area Size"), this, [this] { controller_.zoomIn(); });
     menu_->addAction(QStringLiteral("Decrease Focus Area Size"), this, [this] { controller_.zoomOut(); });
     menu_->addAction(QStringLiteral("Copy Displayed To Clipboard"), this, [this] { controller_.copyDisplayedToClipboard(); });

@@ -43,6 +43,7 @@ signals:
     void slideshowOpenRequested();
     void slideshowMakeRequested();
     void drawRequested();
+    void annotateRequested();
 
 private:
     void popUp();
