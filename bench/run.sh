@@ -15,11 +15,8 @@ command -v gst-launch-1.0 >/dev/null || { echo "bench: installing GStreamer for 
     sudo=(); ((EUID == 0)) || sudo=(sudo); DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends \
         gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-x; }
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIROVEX_BENCH=ON >/dev/null
-cmake --build "$build" -j2 --target bench_frame bench_effects bench_cursor bench_scrolltext bench_framerate
-cmake --build "$build" -j2 --target bench_frame bench_effects bench_cursor bench_slideshow bench_framerate
-cmake --build "$build" -j2 --target bench_frame bench_effects bench_cursor bench_framerate bench_changes
-cmake --build "$build" -j2 --target bench_frame bench_effects bench_cursor bench_editor bench_framerate
-cmake --build "$build" -j2 --target bench_frame bench_effects bench_cursor bench_framerate bench_link annotate
+cmake --build "$build" -j2 --target bench_frame bench_effects bench_cursor bench_scrolltext bench_slideshow \
+    bench_editor bench_framerate bench_changes bench_link annotate
 vdesk=$root/tests/desktop/vdesk
 frames=${FRAMES:-600}
 
