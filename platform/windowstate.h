@@ -20,6 +20,10 @@ bool requestFullScreen(QWindow* window, bool on);
 // shown again: a window manager drops the states of a withdrawn window.
 bool keepOffTaskbar(QWindow* window);
 
+// Puts a window that the window manager does not manage directly below
+// `above`'s frame, so that it floats over everything but that window.
+bool stackBelow(QWindow* window, QWindow* above);
+
 // Where the window's client area is on the root, asked of the X server.
 std::optional<QPoint> rootPosition(QWindow* window);
 

@@ -3,6 +3,8 @@
 #include "display/capture/capturewindow.h"
 #include "display/scrolltext/scrollset.h"
 #include "common/ui/colordialog.h"
+#include "display/grid/gridwindow.h"
+#include "platform/foreignwindows.h"
 
 #include "display/selection/areaselection.h"
 #include "platform/autostart.h"
@@ -105,6 +107,12 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
         },
     });
     progress(6);
+    foreignWindows_ = platform::x11ForeignWindows();
+    grid_ = std::make_unique<TfGrid>(*foreignWindows_);
+    if (QAction* a = toolbar_->action(QStringLiteral("Window Management"))) {
+        a->setEnabled(true);
+        connect(a, &QAction::triggered, grid_.get(), &TfGrid::open);
+    }
     tray_ = std::make_unique<TrayMenu>(*mirror_, *toolbar_);
     toolbar_->setTrayHintSink([this](const QString& hint) { tray_->setHint(hint); });
     makeHotkeys();
@@ -180,8 +188,9 @@ void StartController::makeHotkeys()
     bind(Slot::PreviousArea, [this] { area_->previouslySelected(); });
     bind(Slot::SelectArea, [this] { area_->selectDesktopArea(); });
     bind(Slot::HideCursor, [&m] { m.toggleHideCursor(); });
-    // The window grid, the annotation program, "Find Toolbar" and the mouse
-    // lock come later: their keys are kept but not taken from other programs.
+    bind(Slot::WindowGrid, [this] { grid_->open(); });
+    // The annotation program, "Find Toolbar" and the mouse lock come later:
+    // their keys are kept but not taken from other programs.
     hotkeys_ = std::make_unique<HotkeyService>(std::move(c));
     hotkeys_->load();
     hotkeyEditor_ = std::make_unique<THotkeyEditor>(*hotkeys_);

@@ -15,6 +15,7 @@
 namespace mirovex {
 
 namespace platform {
+class ForeignWindows;
 class RaiseRequestWatch;
 class SingleInstance;
 class TerminationWatch;
@@ -29,6 +30,7 @@ class Tfscrolset;
 namespace ui {
 class ColorDialog;
 }
+class TfGrid;
 class MirrorController;
 class TMainForm;
 class TrayMenu;
@@ -50,6 +52,7 @@ public:
     TFsave& captureWindow() { return *capture_; }
     Tfscrolset& scrollText() { return *scrollText_; }
     ui::ColorDialog& colorDialog() { return *colours_; }
+    TfGrid& windowGrid() { return *grid_; }
     HotkeyService& hotkeys() { return *hotkeys_; }
     THotkeyEditor& hotkeyEditor() { return *hotkeyEditor_; }
     // Opens the hotkey editor with the slots' keys in its fields.
@@ -102,6 +105,8 @@ private:
     std::unique_ptr<TFsave> capture_;
     std::unique_ptr<ui::ColorDialog> colours_;
     std::unique_ptr<Tfscrolset> scrollText_;
+    std::unique_ptr<platform::ForeignWindows> foreignWindows_;
+    std::unique_ptr<TfGrid> grid_;
     std::unique_ptr<TrayMenu> tray_;
     std::unique_ptr<HotkeyService> hotkeys_;
     std::unique_ptr<THotkeyEditor> hotkeyEditor_;

@@ -48,6 +48,7 @@ TrayMenu::TrayMenu(MirrorController& controller, TMainForm& toolbar)
     });
     menu_->addSeparator();
     shared(menu_.get(), "Preview");
+    shared(menu_.get(), "Window Management");
 
     // Until the control panel exists, its commands are reached from here.
     menu_->addSeparator();

@@ -172,7 +172,7 @@ void HotkeysTest::keysFromTheFileRunTheirCommandsFromAnotherWindow()
                {"HotKey302", "Shift+Ctrl+H"},
                {"HotKey1x2", "Ctrl+Alt+T"},
                {"HotKey7", "Ctrl+Num +"},
-               {"HotKey4", "Ctrl+Alt+W"}});
+               {"HotKey10", "Ctrl+Alt+W"}});
     start();
     MirrorController& m = m_start->mirror();
     focusOtherWindow();
@@ -206,11 +206,11 @@ void HotkeysTest::keysFromTheFileRunTheirCommandsFromAnotherWindow()
 
     // A slot whose command does not exist yet keeps its key, but leaves it
     // to other programs.
-    QCOMPARE(service().status(Slot::WindowGrid), hotkey::Status::NoCommand);
-    QCOMPARE(hotkey::toText(service().keys()[std::size_t(Slot::WindowGrid)]), QStringLiteral("Ctrl+Alt+W"));
+    QCOMPARE(service().status(Slot::LockMouse), hotkey::Status::NoCommand);
+    QCOMPARE(hotkey::toText(service().keys()[std::size_t(Slot::LockMouse)]), QStringLiteral("Ctrl+Alt+W"));
     OtherClient other;
     QVERIFY(other.grab('w', XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
-    QCOMPARE(m_start->hotkeyEditor().statusText(Slot::WindowGrid), QStringLiteral("not available yet"));
+    QCOMPARE(m_start->hotkeyEditor().statusText(Slot::LockMouse), QStringLiteral("not available yet"));
 }
 
 void HotkeysTest::everyKindOfKeyFires_data()
