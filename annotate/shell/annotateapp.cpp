@@ -34,15 +34,6 @@ namespace mirovex::annotate {
 namespace link = platform::link;
 
 namespace {
-const QString kCaption = QStringLiteral("Mirovex - Vidizizu");
-
-QList<QRect> frameDisplays()
-{
-    QList<QRect> out;
-    for (const platform::Monitor& m : platform::monitors())
-        out.append(m.frame);
-    return out;
-}
 
 void deleteGraphic() { QFile::remove(settingsPath(notel::kGraphicFile)); }
 
@@ -176,7 +167,7 @@ void AnnotateApp::makeTray()
     if (!QSystemTrayIcon::isSystemTrayAvailable())
         return;
     tray_ = std::make_unique<QSystemTrayIcon>(trayIcon());
-    tray_->setToolTip(kCaption);
+    tray_->setToolTip(notel::kCaption);
     tray_->setContextMenu(trayMenu_.get());
     connect(tray_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
         if (r != QSystemTrayIcon::Trigger)
@@ -244,7 +235,7 @@ void AnnotateApp::boardStart(bool fromTrayButton)
         float_->raise();
         return;
     }
-    const QList<QRect> displays = frameDisplays();
+    const QList<QRect> displays = platform::displayFrames();
     const QRect button(trayButton_->framePos(), trayButton_->size());
     // The board takes the whole display the tray button is on, wherever that
     // display lies, also for a click on the tray button.
@@ -352,7 +343,7 @@ void AnnotateApp::openSettings()
 void AnnotateApp::resetAllSettings()
 {
     ui::Message question;
-    question.caption = kCaption;
+    question.caption = notel::kCaption;
     question.text = QStringLiteral("Do you want to reset all settings in Mirovex - Vidizizu? \n\nThis will delete all "
                                    "settings files, and Mirovex - Vidizizu will close.");
     question.icon = QMessageBox::Warning;
@@ -362,7 +353,7 @@ void AnnotateApp::resetAllSettings()
         return;
     if (!removeSettingsFiles(settingsFolder())) {
         ui::Message failed;
-        failed.caption = kCaption;
+        failed.caption = notel::kCaption;
         failed.text = QStringLiteral("Some settings files in %1 could not be deleted.").arg(settingsFolder());
         failed.icon = QMessageBox::Warning;
         ui::ask(failed);
