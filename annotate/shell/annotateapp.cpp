@@ -105,8 +105,8 @@ AnnotateApp::AnnotateApp(std::optional<std::uint32_t> displayId, platform::Singl
     settings_ = std::make_unique<TfSettings>(*this);
     addDismisser([this] { settings_->dismiss(); });
 
-    connect(trayButton_.get(), &TfMenu::clicked, this, [this] { boardStart(true); });
-    connect(trayButton_.get(), &TfMenu::doubleClicked, this, [this] { boardStart(true); });
+    connect(trayButton_.get(), &TfMenu::clicked, this, [this] { boardStart(); });
+    connect(trayButton_.get(), &TfMenu::doubleClicked, this, [this] { boardStart(); });
     connect(trayButton_.get(), &TfMenu::draggedAway, this, [this] { board_->hide(); });
     connect(trayButton_.get(), &TfMenu::putAwayRequested, this, &AnnotateApp::putAway);
     connect(trayButton_.get(), &TfMenu::closeRequested, this, &AnnotateApp::closeFromTrayButton);
@@ -227,7 +227,7 @@ void AnnotateApp::finishStart()
     started_ = true;
 }
 
-void AnnotateApp::boardStart(bool fromTrayButton)
+void AnnotateApp::boardStart()
 {
     if (float_->isVisible()) {
         float_->setWindowOpacity(1.0);
@@ -240,7 +240,6 @@ void AnnotateApp::boardStart(bool fromTrayButton)
     // The board takes the whole display the tray button is on, wherever that
     // display lies, also for a click on the tray button.
     const QRect display = boardDisplay(button, displays);
-    (void)fromTrayButton;
     float_->moveToFrame(button.topLeft());
     board_->showOver(platform::desktopFrame().toRoot(display));
     float_->setWindowOpacity(1.0);
