@@ -1,5 +1,6 @@
 #include "platform/windowlist.h"
 
+#include "platform/windowread.h"
 #include "platform/xcbutil.h"
 
 #include <QFileInfo>
@@ -17,6 +18,7 @@ namespace mirovex::platform {
 
 namespace {
 
+using xcb::Connection;
 using xcb::Reply;
 
 // No icon side beyond this is believed, and no property beyond this is read.
@@ -25,74 +27,9 @@ constexpr std::uint32_t kMaxIconLongs = 1u << 20;
 // Even without events, a followed window is looked at again this often.
 constexpr int kRecheckLooks = 30;
 
-class Connection {
-public:
-    Connection() : c_(xcb_connect(nullptr, nullptr))
-    {
-        if (!xcb_connection_has_error(c_))
-            root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
-    }
-    ~Connection() { xcb_disconnect(c_); }
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
+} // namespace
 
-    bool ok() const { return root_ != XCB_WINDOW_NONE && !xcb_connection_has_error(c_); }
-    xcb_connection_t* get() const { return c_; }
-    xcb_window_t root() const { return root_; }
-
-    xcb_atom_t atom(const char* name)
-    {
-        const QByteArray key(name);
-        if (auto it = atoms_.find(key); it != atoms_.end())
-            return *it;
-        const xcb_atom_t a = xcb::atom(c_, name);
-        atoms_.insert(key, a);
-        return a;
-    }
-    QString atomName(xcb_atom_t a)
-    {
-        if (auto it = names_.find(a); it != names_.end())
-            return *it;
-        Reply<xcb_get_atom_name_reply_t> r(xcb_get_atom_name_reply(c_, xcb_get_atom_name(c_, a), nullptr));
-        const QString n = r ? QString::fromLatin1(xcb_get_atom_name_name(r.get()), xcb_get_atom_name_name_length(r.get()))
-                            : QString();
-        names_.insert(a, n);
-        return n;
-    }
-
-    // A property, at most `maxLongs` 32-bit units of it; null when absent
-    // or the window is gone.
-    Reply<xcb_get_property_reply_t> property(xcb_window_t w, xcb_atom_t prop, xcb_atom_t type, std::uint32_t maxLongs)
-    {
-        Reply<xcb_get_property_reply_t> r(
-            xcb_get_property_reply(c_, xcb_get_property(c_, 0, w, prop, type, 0, maxLongs), nullptr));
-        if (!r || r->type == XCB_ATOM_NONE)
-            return nullptr;
-        return r;
-    }
-    std::vector<std::uint32_t> longs(xcb_window_t w, const char* prop, xcb_atom_t type, std::uint32_t maxLongs)
-    {
-        auto r = property(w, atom(prop), type, maxLongs);
-        if (!r || r->format != 32)
-            return {};
-        const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(r.get()));
-        return std::vector<std::uint32_t>(v, v + xcb_get_property_value_length(r.get()) / 4);
-    }
-    QByteArray bytes(xcb_window_t w, xcb_atom_t prop, xcb_atom_t type, std::uint32_t maxBytes)
-    {
-        auto r = property(w, prop, type, (maxBytes + 3) / 4);
-        if (!r || r->format != 8)
-            return {};
-        return QByteArray(static_cast<const char*>(xcb_get_property_value(r.get())),
-                          std::min<int>(xcb_get_property_value_length(r.get()), int(maxBytes)));
-    }
-
-private:
-    xcb_connection_t* c_;
-    xcb_window_t root_ = XCB_WINDOW_NONE;
-    QHash<QByteArray, xcb_atom_t> atoms_;
-    QHash<xcb_atom_t, QString> names_;
-};
+namespace detail {
 
 QString hostName()
 {
@@ -102,7 +39,22 @@ QString hostName()
     return QString::fromLocal8Bit(buf);
 }
 
-std::optional<QRect> frameBounds(Connection& c, xcb_window_t w)
+Decoration decoration(Connection& c, xcb_window_t w)
+{
+    Decoration d;
+    // A frame of the window manager's around it...
+    if (const auto e = c.longs(w, "_NET_FRAME_EXTENTS", XCB_ATOM_CARDINAL, 4); e.size() == 4 && e[0] < 4096 &&
+                                                                              e[1] < 4096 && e[2] < 4096 && e[3] < 4096)
+        d.wmFrame = QMargins(int(e[0]), int(e[2]), int(e[1]), int(e[3]));
+    // ...or a shadow of its own inside it, which nobody counts as the window.
+    if (const auto e = c.longs(w, "_GTK_FRAME_EXTENTS", XCB_ATOM_CARDINAL, 4); e.size() == 4) {
+        const auto side = [](std::uint32_t v) { return int(std::min<std::uint32_t>(v, 4096)); };
+        d.shadow = QMargins(side(e[0]), side(e[2]), side(e[1]), side(e[3]));
+    }
+    return d;
+}
+
+std::optional<QRect> frameBounds(Connection& c, xcb_window_t w, const Decoration& d)
 {
     xcb_connection_t* x = c.get();
     auto geo = xcb_get_geometry(x, w);
@@ -111,51 +63,17 @@ std::optional<QRect> frameBounds(Connection& c, xcb_window_t w)
     Reply<xcb_translate_coordinates_reply_t> t(xcb_translate_coordinates_reply(x, tr, nullptr));
     if (!g || !t)
         return std::nullopt;
-    QRect r(t->dst_x, t->dst_y, g->width, g->height);
-    // A frame of the window manager's around it...
-    if (const auto e = c.longs(w, "_NET_FRAME_EXTENTS", XCB_ATOM_CARDINAL, 4); e.size() == 4 && e[0] < 4096 &&
-                                                                              e[1] < 4096 && e[2] < 4096 && e[3] < 4096)
-        r.adjust(-int(e[0]), -int(e[2]), int(e[1]), int(e[3]));
-    // ...or a shadow of its own inside it, which nobody wants mirrored.
-    if (const auto e = c.longs(w, "_GTK_FRAME_EXTENTS", XCB_ATOM_CARDINAL, 4); e.size() == 4) {
-        const QRect inner = r.adjusted(int(std::min<std::uint32_t>(e[0], 4096)), int(std::min<std::uint32_t>(e[2], 4096)),
-                                       -int(std::min<std::uint32_t>(e[1], 4096)), -int(std::min<std::uint32_t>(e[3], 4096)));
-        if (inner.width() > 0 && inner.height() > 0)
-            r = inner;
-    }
+    QRect r = QRect(t->dst_x, t->dst_y, g->width, g->height).marginsAdded(d.wmFrame);
+    const QRect inner = r.marginsRemoved(d.shadow);
+    if (inner.width() > 0 && inner.height() > 0)
+        r = inner;
     return r;
 }
 
-} // namespace
+std::optional<QRect> frameBounds(Connection& c, xcb_window_t w) { return frameBounds(c, w, decoration(c, w)); }
 
-QImage iconFromProperty(const std::vector<std::uint32_t>& data)
-{
-    std::size_t best = 0, bestW = 0, bestH = 0;
-    long bestScore = -1;
-    for (std::size_t i = 0; i + 2 <= data.size();) {
-        const std::uint32_t w = data[i], h = data[i + 1];
-        if (w == 0 || h == 0 || w > kMaxIconSide || h > kMaxIconSide || data.size() - i - 2 < std::size_t(w) * h)
-            break; // a damaged list ends here
-        const long score = w >= 32 ? long(w) - 32 : 10000 + (32 - long(w));
-        if (bestScore < 0 || score < bestScore) {
-            bestScore = score;
-            best = i + 2;
-            bestW = w;
-            bestH = h;
-        }
-        i += 2 + std::size_t(w) * h;
-    }
-    if (bestScore < 0)
-        return {};
-    QImage img(int(bestW), int(bestH), QImage::Format_ARGB32);
-    for (std::size_t y = 0; y < bestH; ++y)
-        std::memcpy(img.scanLine(int(y)), data.data() + best + y * bestW, bestW * 4);
-    return img;
-}
 
-namespace {
-
-std::optional<WindowInfo> readWindow(Connection& c, xcb_window_t w, const QString& host)
+std::optional<WindowInfo> readWindow(Connection& c, xcb_window_t w, const QString& host, bool withIcon)
 {
     xcb_connection_t* x = c.get();
     Reply<xcb_get_window_attributes_reply_t> attrs(
@@ -189,23 +107,77 @@ std::optional<WindowInfo> readWindow(Connection& c, xcb_window_t w, const QStrin
             info.skipTaskbar = true;
         else if (n == QLatin1String("_NET_WM_STATE_MAXIMIZED_VERT") || n == QLatin1String("_NET_WM_STATE_MAXIMIZED_HORZ"))
             ++maximizedWays;
+        else if (n == QLatin1String("_NET_WM_STATE_FULLSCREEN"))
+            info.fullScreen = true;
+        else if (n == QLatin1String("_NET_WM_STATE_ABOVE"))
+            info.above = true;
     }
     info.maximized = maximizedWays == 2;
+    info.partlyMaximized = maximizedWays > 0;
+    // A window whose smallest and largest sizes are one, or that the window
+    // manager will not resize, keeps its size.
+    if (const auto h = c.longs(w, "WM_NORMAL_HINTS", XCB_ATOM_WM_SIZE_HINTS, 18); h.size() >= 9) {
+        constexpr std::uint32_t kMinSize = 16, kMaxSize = 32;
+        if ((h[0] & kMinSize) && (h[0] & kMaxSize) && h[5] == h[7] && h[6] == h[8])
+            info.resizable = false;
+    }
+    if (const auto actions = c.longs(w, "_NET_WM_ALLOWED_ACTIONS", XCB_ATOM_ATOM, 64); !actions.empty()) {
+        const xcb_atom_t resize = c.atom("_NET_WM_ACTION_RESIZE");
+        if (std::find(actions.begin(), actions.end(), resize) == actions.end())
+            info.resizable = false;
+    }
     if (const auto s = c.longs(w, "WM_STATE", c.atom("WM_STATE"), 2); !s.empty() && s[0] == 3)
         info.minimized = true; // IconicState
     for (const std::uint32_t a : c.longs(w, "_NET_WM_WINDOW_TYPE", XCB_ATOM_ATOM, 16))
         info.types << c.atomName(a).remove(QStringLiteral("_NET_WM_WINDOW_TYPE_"));
     if (const auto d = c.longs(w, "_NET_WM_DESKTOP", XCB_ATOM_CARDINAL, 1); d.size() == 1)
         info.desktop = d[0];
-    info.icon = iconFromProperty(c.longs(w, "_NET_WM_ICON", XCB_ATOM_CARDINAL, kMaxIconLongs));
-    const auto frame = frameBounds(c, w);
+    if (withIcon)
+        info.icon = iconFromProperty(c.longs(w, "_NET_WM_ICON", XCB_ATOM_CARDINAL, kMaxIconLongs));
+    const Decoration decor = decoration(c, w);
+    info.wmFrame = decor.wmFrame;
+    info.shadow = decor.shadow;
+    const auto frame = frameBounds(c, w, decor);
     if (!frame)
         return std::nullopt;
     info.frame = *frame;
     return info;
 }
 
+
+} // namespace detail
+
+namespace {
+using detail::frameBounds;
+using detail::hostName;
+using detail::readWindow;
 } // namespace
+
+QImage iconFromProperty(const std::vector<std::uint32_t>& data)
+{
+    std::size_t best = 0, bestW = 0, bestH = 0;
+    long bestScore = -1;
+    for (std::size_t i = 0; i + 2 <= data.size();) {
+        const std::uint32_t w = data[i], h = data[i + 1];
+        if (w == 0 || h == 0 || w > kMaxIconSide || h > kMaxIconSide || data.size() - i - 2 < std::size_t(w) * h)
+            break; // a damaged list ends here
+        const long score = w >= 32 ? long(w) - 32 : 10000 + (32 - long(w));
+        if (bestScore < 0 || score < bestScore) {
+            bestScore = score;
+            best = i + 2;
+            bestW = w;
+            bestH = h;
+        }
+        i += 2 + std::size_t(w) * h;
+    }
+    if (bestScore < 0)
+        return {};
+    QImage img(int(bestW), int(bestH), QImage::Format_ARGB32);
+    for (std::size_t y = 0; y < bestH; ++y)
+        std::memcpy(img.scanLine(int(y)), data.data() + best + y * bestW, bestW * 4);
+    return img;
+}
+
 
 QList<WindowInfo> listWindows()
 {
@@ -226,9 +198,25 @@ QList<WindowInfo> listWindows()
     }
     const QString host = hostName();
     for (const std::uint32_t id : ids)
-        if (auto info = readWindow(c, id, host))
+        if (auto info = readWindow(c, id, host, true))
             out.append(std::move(*info));
     return out;
+}
+
+bool isApplicationWindow(const WindowInfo& w, std::int64_t currentDesktop, int ourPid)
+{
+    static const QStringList notApplications = {
+        QStringLiteral("DESKTOP"), QStringLiteral("DOCK"),          QStringLiteral("MENU"),
+        QStringLiteral("DROPDOWN_MENU"), QStringLiteral("POPUP_MENU"), QStringLiteral("TOOLTIP"),
+        QStringLiteral("NOTIFICATION"), QStringLiteral("SPLASH"),   QStringLiteral("COMBO"),
+        QStringLiteral("DND"),
+    };
+    if (w.skipTaskbar || (ourPid > 0 && w.pid == ourPid))
+        return false;
+    for (const QString& t : w.types)
+        if (notApplications.contains(t))
+            return false;
+    return currentDesktop < 0 || w.desktop < 0 || w.desktop == 0xFFFFFFFFLL || w.desktop == currentDesktop;
 }
 
 std::int64_t currentDesktop()

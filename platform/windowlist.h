@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QMargins>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -25,11 +26,17 @@ struct WindowInfo {
     QString executable;     // /proc/<pid>/exe, empty when it cannot be read
     bool minimized = false; // _NET_WM_STATE_HIDDEN or WM_STATE Iconic
     bool maximized = false; // maximised both ways
+    bool partlyMaximized = false; // maximised at least one way
+    bool fullScreen = false;
+    bool above = false;     // _NET_WM_STATE_ABOVE
+    bool resizable = true;  // neither fixed by its size hints nor refused by the window manager
     bool skipTaskbar = false;
     bool viewable = false;  // mapped
     QStringList types;      // _NET_WM_WINDOW_TYPE, without the prefix ("NORMAL", "DOCK", ...)
     std::int64_t desktop = -1; // _NET_WM_DESKTOP; 0xFFFFFFFF means every desktop
     QRect frame;            // the visible frame bounds on the root
+    QMargins wmFrame;       // the window manager's frame around the client
+    QMargins shadow;        // a client-side decoration's shadow inside the client
     QImage icon;            // from _NET_WM_ICON, the size nearest 32; null when none
 };
 
@@ -40,6 +47,11 @@ inline constexpr int kMaxTitle = 1024;
 QList<WindowInfo> listWindows();
 // The desktop the window manager shows now (_NET_CURRENT_DESKTOP), -1 unknown.
 std::int64_t currentDesktop();
+
+// An application window of the current desktop, not one of the program
+// `ourPid`: docks, desktops, menus and the like are no applications, and
+// neither is a window that keeps itself off the task bar.
+bool isApplicationWindow(const WindowInfo& w, std::int64_t currentDesktop, int ourPid);
 
 // The visible frame bounds of a window on the root: its client area with
 // the window manager's frame (_NET_FRAME_EXTENTS) and without the shadow of

@@ -83,6 +83,29 @@ bool keepOffTaskbar(QWindow* window)
     return true;
 }
 
+bool stackBelow(QWindow* window, QWindow* above)
+{
+    xcb_connection_t* c = qtConnection();
+    if (!c || !window || !above)
+        return false;
+    // The sibling is the child of the root that holds `above`: its frame.
+    const xcb_window_t root = xcb::rootWindow(c);
+    xcb_window_t frame = xcb_window_t(above->winId());
+    for (int depth = 0; depth < 64; ++depth) {
+        xcb::Reply<xcb_query_tree_reply_t> t(xcb_query_tree_reply(c, xcb_query_tree(c, frame), nullptr));
+        if (!t)
+            return false;
+        if (t->parent == root)
+            break;
+        frame = t->parent;
+    }
+    const std::uint32_t values[] = {frame, XCB_STACK_MODE_BELOW};
+    xcb::Reply<xcb_generic_error_t> e(xcb_request_check(
+        c, xcb_configure_window_checked(c, xcb_window_t(window->winId()), XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE,
+                                        values)));
+    return !e;
+}
+
 std::optional<QPoint> rootPosition(QWindow* window)
 {
     xcb_connection_t* c = qtConnection();

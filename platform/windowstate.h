@@ -20,6 +20,9 @@ bool requestFullScreen(QWindow* window, bool on);
 // shown again: a window manager drops the states of a withdrawn window.
 bool keepOffTaskbar(QWindow* window);
 
+// Puts a window that the window manager does not manage directly below
+// `above`'s frame, so that it floats over everything but that window.
+bool stackBelow(QWindow* window, QWindow* above);
 // An empty bounding shape: the window stays mapped and shows nothing, so a
 // see-through window needs no compositor to be see-through. Off gives the
 // window its whole rectangle again.

@@ -6,22 +6,9 @@ namespace mirovex::picker {
 
 bool listed(const platform::WindowInfo& w, std::int64_t currentDesktop, int ourPid)
 {
-    static const QStringList notApplications = {
-        QStringLiteral("DESKTOP"), QStringLiteral("DOCK"),          QStringLiteral("MENU"),
-        QStringLiteral("DROPDOWN_MENU"), QStringLiteral("POPUP_MENU"), QStringLiteral("TOOLTIP"),
-        QStringLiteral("NOTIFICATION"), QStringLiteral("SPLASH"),   QStringLiteral("COMBO"),
-        QStringLiteral("DND"),
-    };
-    if (w.minimized || !w.viewable || w.title.trimmed().isEmpty() || w.skipTaskbar)
+    if (w.minimized || !w.viewable || w.title.trimmed().isEmpty())
         return false;
-    if (ourPid > 0 && w.pid == ourPid)
-        return false;
-    for (const QString& t : w.types)
-        if (notApplications.contains(t))
-            return false;
-    if (currentDesktop >= 0 && w.desktop >= 0 && w.desktop != 0xFFFFFFFFLL && w.desktop != currentDesktop)
-        return false;
-    return w.frame.width() > 19 && w.frame.height() > 19;
+    return platform::isApplicationWindow(w, currentDesktop, ourPid) && w.frame.width() > 19 && w.frame.height() > 19;
 }
 
 QString sortKey(const QString& title)

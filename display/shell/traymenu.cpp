@@ -31,6 +31,11 @@ TrayMenu::TrayMenu(MirrorController& controller, TMainForm& toolbar)
     shared(quick, "Desktop");
     shared(quick, "Window Area");
     shared(quick, "Clipboard");
+    quick->addAction(QStringLiteral("Scrolling Text"), this, &TrayMenu::scrollTextRequested);
+    QMenu* slides = quick->addMenu(QStringLiteral("Slideshow"));
+    slides->addAction(QStringLiteral("Continue Last Session"), this, &TrayMenu::slideshowContinueRequested);
+    slides->addAction(QStringLiteral("Open Slideshow"), this, &TrayMenu::slideshowOpenRequested);
+    slides->addAction(QStringLiteral("Make Slideshow"), this, &TrayMenu::slideshowMakeRequested);
 
     QMenu* display = menu_->addMenu(QStringLiteral("Display Settings"));
     shared(display, "Show Target Display");
@@ -48,11 +53,13 @@ TrayMenu::TrayMenu(MirrorController& controller, TMainForm& toolbar)
     });
     menu_->addSeparator();
     shared(menu_.get(), "Preview");
+    shared(menu_.get(), "Window Management");
 
     // Until the control panel exists, its commands are reached from here.
     menu_->addSeparator();
     menu_->addAction(QStringLiteral("Capture an Image"), this, &TrayMenu::captureRequested);
     menu_->addAction(QStringLiteral("Hotkeys"), this, &TrayMenu::hotkeysRequested);
+    menu_->addAction(QStringLiteral("Draw"), this, &TrayMenu::drawRequested);
     menu_->addAction(QStringLiteral("Vidizizu"), this, [this] {
         // The menu closes first, so the board does not come up under it.
         QTimer::singleShot(500, this, &TrayMenu::annotateRequested);

@@ -12,6 +12,7 @@
 #include "display/engine/mirrorcontroller.h"
 #include "common/settings/settingsfolder.h"
 #include "display/shell/startcontroller.h"
+#include "tests/support/desktop.h"
 #include "tests/support/xreadback.h"
 #include "common/ui/dialogs.h"
 
@@ -36,15 +37,9 @@
 using namespace mirovex;
 using mirovex::hotkeys::Slot;
 using mirovex::test::waitUntil;
+using mirovex::test::xdotool;
 
 namespace {
-
-bool xdotool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    return p.waitForFinished(10000) && p.exitCode() == 0;
-}
 
 // Answers every message box with OK and keeps what it said.
 ui::ModalRunner saying(QStringList& said)
@@ -178,7 +173,7 @@ void HotkeysTest::keysFromTheFileRunTheirCommandsFromAnotherWindow()
                {"HotKey302", "Shift+Ctrl+H"},
                {"HotKey1x2", "Ctrl+Alt+T"},
                {"HotKey7", "Ctrl+Num +"},
-               {"HotKey4", "Ctrl+Alt+W"}});
+               {"HotKey10", "Ctrl+Alt+W"}});
     start();
     MirrorController& m = m_start->mirror();
     focusOtherWindow();
@@ -212,11 +207,11 @@ void HotkeysTest::keysFromTheFileRunTheirCommandsFromAnotherWindow()
 
     // A slot whose command does not exist yet keeps its key, but leaves it
     // to other programs.
-    QCOMPARE(service().status(Slot::WindowGrid), hotkey::Status::NoCommand);
-    QCOMPARE(hotkey::toText(service().keys()[std::size_t(Slot::WindowGrid)]), QStringLiteral("Ctrl+Alt+W"));
+    QCOMPARE(service().status(Slot::LockMouse), hotkey::Status::NoCommand);
+    QCOMPARE(hotkey::toText(service().keys()[std::size_t(Slot::LockMouse)]), QStringLiteral("Ctrl+Alt+W"));
     OtherClient other;
     QVERIFY(other.grab('w', XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
-    QCOMPARE(m_start->hotkeyEditor().statusText(Slot::WindowGrid), QStringLiteral("not available yet"));
+    QCOMPARE(m_start->hotkeyEditor().statusText(Slot::LockMouse), QStringLiteral("not available yet"));
 }
 
 void HotkeysTest::everyKindOfKeyFires_data()
