@@ -1,4 +1,5 @@
 // The display program.
+#include "common/program/commandline.h"
 #include "platform/singleinstance.h"
 #include "display/shell/splash.h"
 #include "display/shell/startcontroller.h"
@@ -18,6 +19,13 @@ int main(int argc, char** argv)
 {
     QElapsedTimer sinceEntry;
     sinceEntry.start();
+    // --version and --help answer without a display; these are the only options.
+    const int early = mirovex::handleCommandLine(
+        argc, argv,
+        {"mirovex", "Mirovex",
+         "Shows the desktop, an area, a window, a magnifier or the clipboard on a second display.", "", ""});
+    if (early >= 0)
+        return early;
     // The platform layer speaks X11; Qt would pick Wayland where it can.
     qputenv("QT_QPA_PLATFORM", "xcb");
     // One logical pixel is one screen pixel: capture, cursor and window
@@ -59,6 +67,7 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mirovex"));
+    QApplication::setApplicationVersion(QString::fromLatin1(mirovex::programVersion()));
     QApplication::setDesktopFileName(QStringLiteral("Mirovex"));
     // The program lives in its toolbar and tray and ends only through its
     // own exit path.
