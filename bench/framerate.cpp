@@ -5,13 +5,12 @@
 // tests/desktop/vdesk (see bench/run.sh); it prints figures and never fails.
 #include "display/engine/mirrorcontroller.h"
 #include "platform/monitors.h"
+#include "bench/cputime.h"
 
 #include <QApplication>
 #include <QCursor>
-#include <QFile>
 #include <QTimer>
 
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -22,36 +21,10 @@
 
 using namespace mirovex;
 using Clock = std::chrono::steady_clock;
+using bench::selfCpuMs;
+using bench::serverCpuMs;
 
 namespace {
-
-double cpuMs()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
-}
-
-// CPU of the desktop's X server, from the pid vdesk recorded.
-double serverCpuMs()
-{
-    QFile pids(qEnvironmentVariable("VDESK_STATE") + QStringLiteral("/pids"));
-    if (!pids.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : pids.readAll().split('\n')) {
-        const QList<QByteArray> f = line.split(' ');
-        if (f.size() >= 2 && f[0] == "Xvfb") {
-            QFile stat(QStringLiteral("/proc/%1/stat").arg(QString::fromLatin1(f[1])));
-            if (!stat.open(QIODevice::ReadOnly))
-                return 0;
-            const QByteArray s = stat.readAll();
-            const QList<QByteArray> fields = s.mid(s.lastIndexOf(')') + 2).split(' ');
-            const double ticks = fields[11].toDouble() + fields[12].toDouble(); // utime, stime
-            return ticks * 1000.0 / double(sysconf(_SC_CLK_TCK));
-        }
-    }
-    return 0;
-}
 
 double memcpyFloorMs(std::size_t bytes)
 {
@@ -110,7 +83,7 @@ int main(int argc, char** argv)
         const auto now = Clock::now();
         if (warm > 0) {
             if (--warm == 0) {
-                cpu0 = cpuMs();
+                cpu0 = selfCpuMs();
                 server0 = serverCpuMs();
                 start = now;
             }
@@ -153,7 +126,7 @@ int main(int argc, char** argv)
     }
     app.exec();
     const double wall = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    const double cpu = cpuMs() - cpu0, server = serverCpuMs() - server0;
+    const double cpu = selfCpuMs() - cpu0, server = serverCpuMs() - server0;
 
     auto mean = [](const std::vector<double>& v) {
         double s = 0;

@@ -26,3 +26,28 @@ done
 median() { printf '%s\n' "$@" | sort -n | awk '{a[NR] = $1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
 echo "start to toolbar shown: median $(median "${shown[@]}") ms  (runs: ${shown[*]})"
 echo "own start-up work:      median $(median "${own[@]}") ms  (runs: ${own[*]})"
+
+# The annotation program beside it: from the process start to its board on
+# the screen, then the link's send-to-acknowledgement time (bench_link, when
+# built: -DMIROVEX_BENCH=ON).
+annotate=$(dirname "$mirovex")/annotate
+bench_link=${BENCH_LINK:-$(dirname "$mirovex")/../bench/bench_link}
+if [[ -x $annotate ]]; then
+    board_up() { local w; for w in $(xdotool search --onlyvisible --name '^Mirovex Vidizizu$' 2>/dev/null); do
+        [[ $(xdotool getwindowgeometry "$w" 2>/dev/null) == *"Geometry: 1920x1080"* ]] && return 0; done; return 1; }
+    boards=()
+    for ((i = 0; i < runs; i++)); do
+        t0=$(date +%s%N)
+        "$annotate" 2>/dev/null &
+        pid=$!
+        until board_up; do sleep 0.005; done
+        t1=$(date +%s%N)
+        boards+=($(((t1 - t0) / 1000000)))
+        if ((i == 0)) && [[ -x $bench_link ]]; then
+            control=$(grep -h . "$XDG_RUNTIME_DIR"/annotate-*.lock 2>/dev/null | head -1)
+            [[ -n $control ]] && "$bench_link" "$control" 40
+        fi
+        kill -TERM "$pid"; wait "$pid"
+    done
+    echo "annotate start to board shown: median $(median "${boards[@]}") ms  (runs: ${boards[*]})"
+fi

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <poll.h>
 
 namespace mirovex::platform {
@@ -61,8 +62,35 @@ public:
         return {};
     }
 
+    // UTF-8 text, else the older Latin-1 form; nothing when the clipboard
+    // holds no text or its owner does not answer in time.
+    std::optional<QString> readText()
+    {
+        if (xcb_connection_has_error(c_))
+            return std::nullopt;
+        Reply<xcb_get_selection_owner_reply_t> owner(
+            xcb_get_selection_owner_reply(c_, xcb_get_selection_owner(c_, clipboard_), nullptr));
+        if (!owner || owner->owner == XCB_WINDOW_NONE)
+            return std::nullopt;
+        if (std::optional<QByteArray> utf8 = convert(atom("UTF8_STRING"), maxBytes_, true))
+            return QString::fromUtf8(*utf8);
+        if (std::optional<QByteArray> latin1 = convert(XCB_ATOM_STRING, maxBytes_, true))
+            return QString::fromLatin1(*latin1);
+        return std::nullopt;
+    }
+
 private:
     xcb_atom_t atom(const char* name) { return xcb::atom(c_, name); }
+
+    // As below, but an empty value (an empty text) is a value.
+    std::optional<QByteArray> convert(xcb_atom_t target, qint64 limit, bool)
+    {
+        bool answered = false;
+        QByteArray bytes = convert(target, limit, &answered);
+        if (!answered)
+            return std::nullopt;
+        return bytes;
+    }
 
     // The next event that `want` accepts, or null at the deadline.
     template <class Want> Reply<xcb_generic_event_t> waitFor(Want want)
@@ -94,7 +122,7 @@ private:
 
     // The selection converted to `target`: empty when refused, too large or
     // too late. Large values come in pieces (INCR).
-    QByteArray convert(xcb_atom_t target, qint64 limit)
+    QByteArray convert(xcb_atom_t target, qint64 limit, bool* answered = nullptr)
     {
         clock_.start();
         whole_.start();
@@ -108,7 +136,11 @@ private:
             return {};
         if (value->type != incr_) {
             const int n = xcb_get_property_value_length(value.get());
-            return n > limit ? QByteArray() : QByteArray(static_cast<const char*>(xcb_get_property_value(value.get())), n);
+            if (n > limit)
+                return {};
+            if (answered)
+                *answered = true;
+            return QByteArray(static_cast<const char*>(xcb_get_property_value(value.get())), n);
         }
         // In pieces: each new value is a piece, an empty one the end.
         QByteArray all;
@@ -128,8 +160,11 @@ private:
             if (!piece)
                 return {};
             const int n = xcb_get_property_value_length(piece.get());
-            if (n == 0)
+            if (n == 0) {
+                if (answered)
+                    *answered = true;
                 return all;
+            }
             if (all.size() + n > limit)
                 return {};
             all.append(static_cast<const char*>(xcb_get_property_value(piece.get())), n);
@@ -149,6 +184,8 @@ private:
 
 constexpr int kDeadlineMs = 2000;
 constexpr qint64 kMaxBytes = 256ll << 20;
+// Text is for one line of a few hundred characters: a bound well above that.
+constexpr qint64 kMaxTextBytes = 1 << 20;
 
 class Worker : public QObject {
     Q_OBJECT
@@ -159,6 +196,10 @@ signals:
 public:
     explicit Worker(const std::atomic_bool* stop) : stop_(stop) {}
     void run() { emit read(readClipboardPicture(kDeadlineMs, kMaxBytes, stop_)); }
+    void runText() { emit readText(readClipboardText(kDeadlineMs, kMaxTextBytes, stop_)); }
+
+signals:
+    void readText(const std::optional<QString>& text);
 
 private:
     const std::atomic_bool* stop_;
@@ -171,14 +212,21 @@ ClipboardData readClipboardPicture(int deadlineMs, qint64 maxBytes, const std::a
     return Reader(deadlineMs, maxBytes, stop).read();
 }
 
+std::optional<QString> readClipboardText(int deadlineMs, qint64 maxBytes, const std::atomic_bool* stop)
+{
+    return Reader(deadlineMs, maxBytes, stop).readText();
+}
+
 ClipboardReader::ClipboardReader(QObject* parent) : QObject(parent)
 {
     qRegisterMetaType<mirovex::platform::ClipboardData>();
+    qRegisterMetaType<std::optional<QString>>();
     auto* worker = new Worker(&stopping_);
     worker_ = worker;
     worker->moveToThread(&thread_);
     connect(&thread_, &QThread::finished, worker, &QObject::deleteLater);
     connect(worker, &Worker::read, this, &ClipboardReader::done, Qt::QueuedConnection);
+    connect(worker, &Worker::readText, this, &ClipboardReader::textRead, Qt::QueuedConnection);
     thread_.start();
 }
 
@@ -198,6 +246,11 @@ void ClipboardReader::request()
     }
     busy_ = true;
     QMetaObject::invokeMethod(static_cast<Worker*>(worker_), &Worker::run, Qt::QueuedConnection);
+}
+
+void ClipboardReader::requestText()
+{
+    QMetaObject::invokeMethod(static_cast<Worker*>(worker_), &Worker::runText, Qt::QueuedConnection);
 }
 
 void ClipboardReader::done(const ClipboardData& data)

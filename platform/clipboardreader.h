@@ -13,6 +13,7 @@
 #include <QThread>
 
 #include <memory>
+#include <optional>
 
 namespace mirovex::platform {
 
@@ -34,6 +35,10 @@ namespace mirovex::platform {
 // `stop`, when given and set, ends the read at once with nothing.
 ClipboardData readClipboardPicture(int deadlineMs, qint64 maxBytes, const std::atomic_bool* stop = nullptr);
 
+// Blocking, likewise: the clipboard's text (UTF8_STRING, else STRING), at
+// most `maxBytes`; nothing when it holds none or does not answer in time.
+std::optional<QString> readClipboardText(int deadlineMs, qint64 maxBytes, const std::atomic_bool* stop = nullptr);
+
 class ClipboardReader : public QObject {
     Q_OBJECT
 public:
@@ -44,9 +49,12 @@ public:
     // made while one is under way are folded into one more read after it.
     void request();
     bool busy() const { return busy_; }
+    // Asks for the clipboard's text; textRead follows, on the same thread.
+    void requestText();
 
 signals:
     void pictureRead(const mirovex::platform::ClipboardData& data);
+    void textRead(const std::optional<QString>& text);
 
 private:
     void done(const ClipboardData& data);

@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace mirovex::platform {
 
@@ -161,7 +162,9 @@ QImage& ScreenCapture::frame(QSize size)
     size = size.expandedTo(QSize(1, 1));
     if (d->image.size() == size)
         return d->image;
-    const std::size_t bytes = std::size_t(size.width()) * std::size_t(size.height()) * 4;
+    // Twice the frame: the parts of a partial copy land after the frame
+    // first, since the server writes each part's rows packed.
+    const std::size_t bytes = std::size_t(size.width()) * std::size_t(size.height()) * 4 * 2;
     if (bytes > d->capacity && !d->allocate(bytes)) {
         d->image = QImage();
         return d->image;
@@ -240,6 +243,87 @@ ScreenCapture::Result ScreenCapture::capture(const QRect& rootRect, bool invert)
                 invertPixels(reinterpret_cast<uint32_t*>(dst + std::size_t(y) * std::size_t(stride)), part.width());
     }
     return Result::Ok;
+}
+
+ScreenCapture::Result ScreenCapture::captureParts(const QRect& rootRect, const QVector<QRect>& parts, bool invert)
+{
+    if (!ok())
+        return Result::Fatal;
+    QImage& img = d->image;
+    if (img.isNull() || img.size() != rootRect.size() || img.constBits() != d->memory)
+        return capture(rootRect, invert);
+    const int stride = img.width() * 4;
+    const std::size_t frameBytes = std::size_t(stride) * std::size_t(img.height());
+    const QRect rootArea(QPoint(0, 0), d->rootSize);
+
+    struct Job {
+        QRect part;         // in the frame
+        std::size_t offset; // where the server writes it
+        bool inPlace;       // whole rows: written straight into the frame
+        xcb_shm_get_image_cookie_t shmCookie;
+        xcb_get_image_cookie_t cookie;
+    };
+    std::vector<Job> jobs;
+    jobs.reserve(std::size_t(parts.size()));
+    std::size_t scratch = frameBytes;
+    for (const QRect& p : parts) {
+        // Off the root the frame is black from the whole copy and stays so.
+        const QRect onRoot = p.intersected(img.rect()).translated(rootRect.topLeft()).intersected(rootArea);
+        if (onRoot.isEmpty())
+            continue;
+        Job job{onRoot.translated(-rootRect.topLeft()), 0, false, {}, {}};
+        job.inPlace = job.part.width() == img.width();
+        const std::size_t bytes = std::size_t(onRoot.width()) * std::size_t(onRoot.height()) * 4;
+        if (job.inPlace) {
+            job.offset = std::size_t(job.part.y()) * std::size_t(stride);
+        } else {
+            if (scratch + bytes > d->capacity) // overlapping parts: not worth sorting out
+                return capture(rootRect, invert);
+            job.offset = scratch;
+            scratch += bytes;
+        }
+        if (d->shm)
+            job.shmCookie = xcb_shm_get_image(d->conn, d->root, int16_t(onRoot.x()), int16_t(onRoot.y()),
+                                              uint16_t(onRoot.width()), uint16_t(onRoot.height()), ~0u,
+                                              XCB_IMAGE_FORMAT_Z_PIXMAP, d->seg, uint32_t(job.offset));
+        else
+            job.cookie = xcb_get_image(d->conn, XCB_IMAGE_FORMAT_Z_PIXMAP, d->root, int16_t(onRoot.x()),
+                                       int16_t(onRoot.y()), uint16_t(onRoot.width()), uint16_t(onRoot.height()), ~0u);
+        jobs.push_back(job);
+    }
+    // Every request is on its way before the first answer is waited for.
+    Result result = Result::Ok;
+    for (const Job& job : jobs) {
+        const std::size_t rowBytes = std::size_t(job.part.width()) * 4;
+        uchar* dst = d->memory + std::size_t(job.part.y()) * std::size_t(stride) + std::size_t(job.part.x()) * 4;
+        xcb_generic_error_t* rawError = nullptr;
+        if (d->shm) {
+            Reply<xcb_shm_get_image_reply_t> reply(xcb_shm_get_image_reply(d->conn, job.shmCookie, &rawError));
+            Reply<xcb_generic_error_t> error(rawError);
+            if (!reply) {
+                result = xcb_connection_has_error(d->conn) ? Result::Fatal : Result::Transient;
+                continue;
+            }
+            if (!job.inPlace)
+                for (int y = 0; y < job.part.height(); ++y)
+                    std::memcpy(dst + std::size_t(y) * std::size_t(stride),
+                                d->memory + job.offset + std::size_t(y) * rowBytes, rowBytes);
+        } else {
+            Reply<xcb_get_image_reply_t> reply(xcb_get_image_reply(d->conn, job.cookie, &rawError));
+            Reply<xcb_generic_error_t> error(rawError);
+            if (!reply || std::size_t(xcb_get_image_data_length(reply.get())) < rowBytes * std::size_t(job.part.height())) {
+                result = reply || !xcb_connection_has_error(d->conn) ? Result::Transient : Result::Fatal;
+                continue;
+            }
+            const uint8_t* src = xcb_get_image_data(reply.get());
+            for (int y = 0; y < job.part.height(); ++y)
+                std::memcpy(dst + std::size_t(y) * std::size_t(stride), src + std::size_t(y) * rowBytes, rowBytes);
+        }
+        if (invert)
+            for (int y = 0; y < job.part.height(); ++y)
+                invertPixels(reinterpret_cast<uint32_t*>(dst + std::size_t(y) * std::size_t(stride)), job.part.width());
+    }
+    return result;
 }
 
 } // namespace mirovex::platform

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QRect>
 #include <QString>
+#include <QVector>
 
 #include <memory>
 
@@ -41,6 +42,11 @@ public:
     // the root come out black; when `invert` is set the colours are inverted
     // on the way.
     Result capture(const QRect& rootRect, bool invert);
+
+    // Copies only `parts` (in the frame's pixels, inside it) of rootRect
+    // into the frame left by the last capture of that rectangle; the rest of
+    // the frame stays as it is.
+    Result captureParts(const QRect& rootRect, const QVector<QRect>& parts, bool invert);
 
 private:
     struct Impl;

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QWindow>
 
+#include <xcb/shape.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -118,6 +119,20 @@ std::optional<QPoint> rootPosition(QWindow* window)
     const QPoint p(r->dst_x, r->dst_y);
     std::free(r);
     return p;
+}
+
+bool setEmptyShape(QWindow* window, bool on)
+{
+    xcb_connection_t* c = qtConnection();
+    if (!c || !window)
+        return false;
+    const auto w = xcb_window_t(window->winId());
+    if (on)
+        xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_UNSORTED, w, 0, 0, 0, nullptr);
+    else
+        xcb_shape_mask(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, w, 0, 0, XCB_NONE);
+    xcb_flush(c);
+    return true;
 }
 
 } // namespace mirovex::platform

@@ -23,6 +23,10 @@ bool keepOffTaskbar(QWindow* window);
 // Puts a window that the window manager does not manage directly below
 // `above`'s frame, so that it floats over everything but that window.
 bool stackBelow(QWindow* window, QWindow* above);
+// An empty bounding shape: the window stays mapped and shows nothing, so a
+// see-through window needs no compositor to be see-through. Off gives the
+// window its whole rectangle again.
+bool setEmptyShape(QWindow* window, bool on);
 
 // Where the window's client area is on the root, asked of the X server.
 std::optional<QPoint> rootPosition(QWindow* window);

@@ -1,9 +1,11 @@
 #include "common/picture/picturefile.h"
 
 #include "common/atomicfile.h"
+#include "common/geometry/aspectfit.h"
 
 #include <QFile>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -81,7 +83,8 @@ std::optional<QSize> jpegSize(const QByteArray& bytes)
 }
 
 // Plain C data only in this frame: a longjmp out of libjpeg lands here.
-bool jpegDecodeInto(const QByteArray& bytes, QImage& out, qint64 maxPixels, char* message)
+// `eighths` (1..8) scales the picture down in the DCT itself.
+bool jpegDecodeInto(const QByteArray& bytes, QImage& out, qint64 maxPixels, char* message, int eighths = 8)
 {
     jpeg_decompress_struct cinfo{};
     JpegError err{};
@@ -103,6 +106,8 @@ bool jpegDecodeInto(const QByteArray& bytes, QImage& out, qint64 maxPixels, char
         return false;
     }
     cinfo.out_color_space = JCS_EXT_BGRX; // the byte order of Format_RGB32
+    cinfo.scale_num = unsigned(eighths);
+    cinfo.scale_denom = 8;
     jpeg_start_decompress(&cinfo);
     out = QImage(int(cinfo.output_width), int(cinfo.output_height), QImage::Format_RGB32);
     if (out.isNull()) {
@@ -419,17 +424,45 @@ std::optional<Header> readHeader(const QByteArray& bytes)
     return std::nullopt;
 }
 
-QImage decodeFile(const QByteArray& bytes, QString* error, qint64 maxPixels)
+namespace {
+// The header of a picture that may be decoded; nothing, with the reason, for
+// one of no known type or over the budget.
+std::optional<Header> decodableHeader(const QByteArray& bytes, QString* error, qint64 maxPixels)
 {
     const auto header = readHeader(bytes);
     if (!header) {
         fail(error, QStringLiteral("not a JPEG, PNG or BMP picture"));
-        return {};
+        return std::nullopt;
     }
     if (overBudget(header->size, maxPixels)) {
         fail(error, QStringLiteral("too large (%1 x %2)").arg(header->size.width()).arg(header->size.height()));
-        return {};
+        return std::nullopt;
     }
+    return header;
+}
+
+// A whole picture file. A picture within the budget is never larger than
+// this on disk, and a file larger than that is not read into memory at all.
+std::optional<QByteArray> readWithinBudget(const QString& path, QString* error, qint64 maxPixels)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        fail(error, f.errorString());
+        return std::nullopt;
+    }
+    if (f.size() > maxPixels * 4 + (1 << 20)) {
+        fail(error, QStringLiteral("too large"));
+        return std::nullopt;
+    }
+    return f.readAll();
+}
+} // namespace
+
+QImage decodeFile(const QByteArray& bytes, QString* error, qint64 maxPixels)
+{
+    const auto header = decodableHeader(bytes, error, maxPixels);
+    if (!header)
+        return {};
     if (header->type == FileType::Bmp)
         return bmpDecode(bytes, maxPixels, error);
     char message[JMSG_LENGTH_MAX] = "does not decode";
@@ -481,19 +514,8 @@ QByteArray encodeFile(const QImage& picture, FileType type, QString* error)
 
 QImage readPictureFile(const QString& path, QString* error, qint64 maxPixels)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        fail(error, f.errorString());
-        return {};
-    }
-    // A picture within the budget is never larger than this on disk, and a
-    // file larger than that is not read into memory at all.
-    const qint64 limit = maxPixels * 4 + (1 << 20);
-    if (f.size() > limit) {
-        fail(error, QStringLiteral("too large"));
-        return {};
-    }
-    return decodeFile(f.readAll(), error, maxPixels);
+    const auto bytes = readWithinBudget(path, error, maxPixels);
+    return bytes ? decodeFile(*bytes, error, maxPixels) : QImage();
 }
 
 bool writePictureFile(const QString& path, const QImage& picture, FileType type, QString* error)
@@ -506,6 +528,71 @@ bool writePictureFile(const QString& path, const QImage& picture, FileType type,
         return false;
     }
     return true;
+}
+
+std::optional<Header> probePictureFile(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // A JPEG's size comes after its metadata, which a camera can make long:
+    // read on in growing steps until the header is whole.
+    for (qint64 want = 64 << 10;; want *= 4) {
+        f.seek(0);
+        const QByteArray head = f.read(want);
+        if (const auto header = readHeader(head))
+            return header;
+        if (head.size() < want || want >= (16 << 20))
+            return std::nullopt;
+    }
+}
+
+QImage readPictureFitted(const QString& path, QSize box, QString* error, qint64 maxPixels)
+{
+    const auto bytesRead = readWithinBudget(path, error, maxPixels);
+    if (!bytesRead)
+        return {};
+    const QByteArray& bytes = *bytesRead;
+    const auto header = decodableHeader(bytes, error, maxPixels);
+    if (!header)
+        return {};
+    QSize fitted = aspectFit(header->size, box).size();
+    if (fitted.isEmpty() || fitted.width() > header->size.width())
+        fitted = header->size; // never enlarged here; the view does that
+    QImage picture;
+    if (header->type == FileType::Jpeg) {
+        // The smallest scale in eighths whose result still covers the fitted
+        // size on both sides.
+        const auto need = [](int fit, int full) { return int((qint64(fit) * 8 + full - 1) / full); };
+        const int eighths = std::clamp(std::max(need(fitted.width(), header->size.width()), need(fitted.height(), header->size.height())), 1, 8);
+        char message[JMSG_LENGTH_MAX] = "does not decode";
+        if (!jpegDecodeInto(bytes, picture, maxPixels, message, eighths)) {
+            fail(error, QString::fromLocal8Bit(message));
+            return {};
+        }
+    } else {
+        picture = decodeFile(bytes, error, maxPixels);
+        if (picture.isNull())
+            return {};
+    }
+    if (picture.hasAlphaChannel()) {
+        // Transparent parts show on white, as the pictures look elsewhere.
+        QImage flat(picture.size(), QImage::Format_RGB32);
+        flat.fill(Qt::white);
+        for (int y = 0; y < picture.height(); ++y) {
+            const auto* s = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+            auto* d = reinterpret_cast<QRgb*>(flat.scanLine(y));
+            for (int x = 0; x < picture.width(); ++x) {
+                const int a = qAlpha(s[x]);
+                d[x] = qRgb((qRed(s[x]) * a + 255 * (255 - a)) / 255, (qGreen(s[x]) * a + 255 * (255 - a)) / 255,
+                            (qBlue(s[x]) * a + 255 * (255 - a)) / 255);
+            }
+        }
+        picture = flat;
+    }
+    if (picture.size() != fitted)
+        picture = picture.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return picture.convertToFormat(QImage::Format_RGB32);
 }
 
 } // namespace mirovex::picture

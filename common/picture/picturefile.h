@@ -46,4 +46,15 @@ QByteArray encodeFile(const QImage& picture, FileType type, QString* error = nul
 QImage readPictureFile(const QString& path, QString* error = nullptr, qint64 maxPixels = kMaxPixels);
 bool writePictureFile(const QString& path, const QImage& picture, FileType type, QString* error = nullptr);
 
+// The type and size a file's header gives, reading only as much of the file
+// as the header needs; nothing for a file that is not a picture or cannot be
+// read.
+std::optional<Header> probePictureFile(const QString& path);
+
+// The picture fitted proportionally into `box` (as RGB32, never larger than
+// the file's own size): a JPEG is decoded straight at the smallest scale
+// still as large as the fitted size, so a large photo is never decoded in
+// full. The budget applies to the file's own size.
+QImage readPictureFitted(const QString& path, QSize box, QString* error = nullptr, qint64 maxPixels = kMaxPixels);
+
 } // namespace mirovex::picture

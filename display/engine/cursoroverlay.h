@@ -97,6 +97,12 @@ public:
     // Draws the ring (when it shows) and grows it for the next frame.
     void drawAndAdvance(QImage& frame, QPoint pointer, int dotSize, int framesPerSecond);
     void advance(int framesPerSecond);
+    // Every pixel the ring can draw at any radius around `pointer`.
+    static QRect box(QPoint pointer)
+    {
+        constexpr int r = kRingMaximum + 2;
+        return QRect(pointer - QPoint(r, r), QSize(2 * r + 1, 2 * r + 1));
+    }
 
 private:
     int radius_ = kRingMinimum;

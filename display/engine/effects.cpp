@@ -659,6 +659,23 @@ void swapChannels(QImage& picture, int mode)
     inPlaceRows(picture, [mode](QRgb* p, int n) { swapRow(p, n, mode); });
 }
 
+bool EffectState::worksOnParts() const
+{
+    switch (code) {
+    case kSmoothing:
+    case kEmboss:
+    case kMonoNoise:
+    case kSharpen:
+    case kSplitBlur:
+    case kTrace:
+    case kWavy:
+    case kSemiOpaque: // its checkerboard counts from the frame's corner
+        return false;
+    default:
+        return true;
+    }
+}
+
 void applyEffects(const EffectState& state, Frame& frame, Rng& rng, Scratch& scratch)
 {
     if (!frame.pixels)

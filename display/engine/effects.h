@@ -55,6 +55,13 @@ struct EffectState {
     // Greyscale, isolation, tint and the spotlight's disc work from the
     // picture as captured, before inversion.
     bool needsRaw() const { return greyscale || isolation || spotlight || (tint != Tint::None && !invert); }
+    // Whether each pixel comes out of its own value and its place against
+    // the pointer alone, so that a part of the frame worked on its own comes
+    // out as it would in the whole. Isolation also needs the same colour
+    // under the pointer.
+    bool worksOnParts() const;
+    // Whether the picture changes on every frame by itself.
+    bool changesByItself() const { return code == kMonoNoise || code == kWavy; }
 };
 
 // Fast random numbers for the noise and the waves: xorshift64*, seeded once,

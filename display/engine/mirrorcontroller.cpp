@@ -28,6 +28,8 @@ MirrorController::MirrorController()
     spotIndex_ = file.read(settings::key::spotLightIdx);
     effects.swapMode = file.read(settings::key::swapColorIdx);
     loop_->setEffects(effects);
+    loop_->setFullFrames(file.read(settings::key::fullFrames));
+    loop_->setScreenDamage(new platform::ScreenDamage(this));
     loop_->setFocusPosition(file.read(settings::key::opKrizValue));
     loop_->setFocusDisplay([this] { return focusDisplay(); });
     reloadCursor();
@@ -358,6 +360,17 @@ bool MirrorController::targetVisible() const { return target_->isVisible(); }
 void MirrorController::showTarget() { showTargetOnStoredDisplay(); }
 void MirrorController::raiseTarget() { target_->raise(); }
 void MirrorController::offerSources() { emit sourcesWanted(); }
+void MirrorController::startSlideshow()
+{
+    if (slideshow_.start)
+        slideshow_.start();
+}
+void MirrorController::stopSlideshow()
+{
+    if (slideshow_.stop)
+        slideshow_.stop();
+}
+bool MirrorController::slideshowEditorOpen() const { return slideshow_.editorOpen && slideshow_.editorOpen(); }
 void MirrorController::onRunningChanged(bool running)
 {
     if (running)

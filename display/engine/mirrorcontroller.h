@@ -14,6 +14,7 @@
 
 #include <QObject>
 
+#include <functional>
 #include <memory>
 
 namespace mirovex {
@@ -105,6 +106,16 @@ public:
     // "Copy Displayed to Clipboard": false when nothing is shown.
     bool copyDisplayedToClipboard();
 
+    // The slideshow source: its player and its editor live with the
+    // slideshow, which tells the session through these.
+    struct SlideshowHooks {
+        std::function<void()> start;
+        std::function<void()> stop;
+        std::function<bool()> editorOpen;
+    };
+    void setSlideshowHooks(SlideshowHooks hooks) { slideshow_ = std::move(hooks); }
+    void chooseSlideshow() { session_.chooseSlideshow(); }
+
 signals:
     void runningChanged(bool running);
     // The source or the mirrored rectangle changed.
@@ -125,6 +136,9 @@ private:
     void offerSources() override;
     void onRunningChanged(bool running) override;
     void onSourceChanged() override { emit sourceChanged(); }
+    void startSlideshow() override;
+    void stopSlideshow() override;
+    bool slideshowEditorOpen() const override;
     void changeCursor(const std::function<void(cursor::Style&)>& change);
     void zoomTo(int position);
     void changeEffects(const std::function<void(fx::EffectState&)>& change);
@@ -151,6 +165,7 @@ private:
     QTimer* zoomSave_ = nullptr;
     bool zoomPending_ = false;
     int clipboardShown_ = 0;
+    SlideshowHooks slideshow_;
 };
 
 } // namespace mirovex

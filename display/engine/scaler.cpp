@@ -26,11 +26,11 @@ void FrameScaler::setFilter(Filter f)
     }
 }
 
-void FrameScaler::scale(const QImage& source, QImage& target, const QRect& fitted)
+void FrameScaler::scale(const QImage& source, QImage& target, const QRect& fitted, const QRect& only)
 {
     if (source.isNull() || target.isNull() || fitted.isEmpty())
         return;
-    const QRect inside = fitted.intersected(target.rect());
+    const QRect inside = fitted.intersected(target.rect()).intersected(only.isNull() ? target.rect() : only);
     if (inside.isEmpty())
         return;
 

@@ -22,8 +22,10 @@ public:
     void setFilter(Filter f);
 
     // Scales all of `source` into `fitted` of `target`; both Format_RGB32.
-    // At equal sizes this is a straight copy.
-    void scale(const QImage& source, QImage& target, const QRect& fitted);
+    // At equal sizes this is a straight copy. With `only` given, only the
+    // target pixels inside it are written, each exactly as the whole
+    // scaling writes it.
+    void scale(const QImage& source, QImage& target, const QRect& fitted, const QRect& only = QRect());
 
 private:
     void forget();

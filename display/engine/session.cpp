@@ -25,12 +25,18 @@ void Session::start()
         setTimers(true);
     } else if (source_ == SourceKind::Clipboard) {
         host_.showView(TargetView::Picture);
+    } else if (source_ == SourceKind::Slideshow) {
+        // Neither timer runs during a show: the player paints the view.
+        setTimers(false);
+        host_.showView(TargetView::Slideshow);
     }
     running_ = true;
     host_.onRunningChanged(true);
     if (!host_.targetVisible())
         host_.showTarget();
     host_.raiseTarget();
+    if (source_ == SourceKind::Slideshow)
+        host_.startSlideshow();
 }
 
 void Session::stop()
@@ -39,6 +45,8 @@ void Session::stop()
         return;
     running_ = false;
     setTimers(false);
+    if (source_ == SourceKind::Slideshow)
+        host_.stopSlideshow();
     host_.onRunningChanged(false);
 }
 
@@ -46,6 +54,12 @@ void Session::toggle()
 {
     if (source_ == SourceKind::None) {
         host_.offerSources();
+        return;
+    }
+    // The slideshow editor plays its own preview: Run only shows its run
+    // picture again.
+    if (host_.slideshowEditorOpen()) {
+        host_.onRunningChanged(running_);
         return;
     }
     if (running_)
@@ -72,6 +86,8 @@ void Session::stopProjection()
     host_.resetEffects();
     host_.clearDrawing();
     setTimers(false);
+    if (source_ == SourceKind::Slideshow)
+        host_.stopSlideshow();
     source_ = SourceKind::None;
     window_ = 0;
     oneShot_ = false;
@@ -104,6 +120,25 @@ void Session::choose(SourceKind kind, const QRect& rect, int trayHint, std::uint
         host_.showTarget();
     if (autoRun_)
         start();
+}
+
+void Session::chooseSlideshow()
+{
+    stop();
+    source_ = SourceKind::Slideshow;
+    trayHint_ = 5;
+    window_ = 0;
+    host_.onSourceChanged();
+}
+
+void Session::leaveSlideshow()
+{
+    if (source_ != SourceKind::Slideshow)
+        return;
+    stop();
+    source_ = SourceKind::None;
+    trayHint_ = 0;
+    host_.onSourceChanged();
 }
 
 void Session::chooseDesktop(const QRect& sourceDisplay) { choose(SourceKind::Desktop, sourceDisplay, 1, 0); }

@@ -21,7 +21,7 @@ enum class SourceKind : int {
     Annotation = 1002,
 };
 
-enum class TargetView { Idle, Drawing, Picture };
+enum class TargetView { Idle, Drawing, Picture, Slideshow };
 
 class SessionHost {
 public:
@@ -44,6 +44,11 @@ public:
     virtual void onSourceChanged() {}
     // Stop projection puts every effect back to off.
     virtual void resetEffects() {}
+    // The slideshow source: its player starts with the session and stops
+    // with it; while the slideshow editor is open Run does nothing.
+    virtual void startSlideshow() {}
+    virtual void stopSlideshow() {}
+    virtual bool slideshowEditorOpen() const { return false; }
 };
 
 class Session {
@@ -102,6 +107,13 @@ public:
     void chooseFocus(const QRect& rect);
     // The magnified rectangle moved with the pointer or the zoom.
     void followFocus(const QRect& rect);
+
+    // The slideshow source (tray hint 5): whatever runs stops; Run then plays
+    // the slideshow list.
+    void chooseSlideshow();
+    // The slideshow editor closed: nothing is chosen any more when the
+    // slideshow was (tray hint back to the plain name).
+    void leaveSlideshow();
 
     // Called by the frame loop after each frame it completed or gave up on:
     // a pending single frame is done, and the timer stops when not running.

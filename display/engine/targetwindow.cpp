@@ -50,6 +50,8 @@ QImage& DrawingArea::backBuffer()
 
 void DrawingArea::present() { update(); }
 
+void DrawingArea::present(const QRegion& changed) { update(changed); }
+
 void DrawingArea::clearBlack()
 {
     if (!backBuffer().isNull())
@@ -72,10 +74,14 @@ void DrawingArea::paintEvent(QPaintEvent* e)
     const auto t0 = std::chrono::steady_clock::now();
     QPainter p(this);
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    if (back_.size() == size())
-        p.drawImage(e->rect().topLeft(), back_, e->rect());
-    else
-        p.fillRect(e->rect(), Qt::black);
+    // Rectangle by rectangle: a few small changes never repaint the span
+    // between them.
+    for (const QRect& r : e->region()) {
+        if (back_.size() == size())
+            p.drawImage(r.topLeft(), back_, r);
+        else
+            p.fillRect(r, Qt::black);
+    }
     lastPaintMs_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
 }
 
@@ -178,7 +184,34 @@ void TFmonitor::setView(TargetView view)
     case TargetView::Idle: stack_->setCurrentWidget(idle_); break;
     case TargetView::Drawing: stack_->setCurrentWidget(drawing_); break;
     case TargetView::Picture: stack_->setCurrentWidget(picture_); break;
+    case TargetView::Slideshow:
+        if (slide_)
+            stack_->setCurrentWidget(slide_);
+        break;
     }
+    stack_->currentWidget()->show();
+    if (overlay_)
+        overlay_->raise();
+}
+
+void TFmonitor::setOverlay(QWidget* overlay)
+{
+    if (overlay_ && overlay_ != overlay && overlay_->parentWidget() == this)
+        overlay_->setParent(nullptr);
+    overlay_ = overlay;
+    if (overlay_) {
+        overlay_->setParent(this);
+        overlay_->raise();
+    }
+}
+
+void TFmonitor::hideView() { stack_->currentWidget()->hide(); }
+
+void TFmonitor::setSlideView(QWidget* view, std::function<QImage()> shown)
+{
+    slide_ = view;
+    slideShown_ = std::move(shown);
+    stack_->addWidget(view);
 }
 
 void TFmonitor::setStayOnTop(bool on)
@@ -254,6 +287,8 @@ QImage TFmonitor::displayedPicture() const
         return drawing_->picture();
     if (view_ == TargetView::Picture)
         return picture_->shown();
+    if (view_ == TargetView::Slideshow && slideShown_)
+        return slideShown_();
     return {};
 }
 

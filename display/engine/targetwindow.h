@@ -6,11 +6,14 @@
 #include "display/engine/session.h"
 
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 class QLabel;
+class QRegion;
 class QStackedLayout;
 
 namespace mirovex {
@@ -26,8 +29,9 @@ public:
     // The back buffer at the current client size; null while the client has
     // no area. A new size gives a new, black buffer.
     QImage& backBuffer();
-    // Shows what the back buffer holds.
+    // Shows what the back buffer holds; only `changed` of it when given.
     void present();
+    void present(const QRegion& changed);
     void clearBlack();
     // A copy of what is shown, at the client size.
     QImage picture() const;
@@ -89,6 +93,13 @@ public:
 
     void setView(TargetView view);
     TargetView view() const { return view_; }
+    // A strip laid over the views (the scrolling text's), kept above
+    // whichever view is shown; null takes it away again.
+    void setOverlay(QWidget* overlay);
+    QWidget* overlay() const { return overlay_; }
+    // Hides the view shown now, so that black shows around the overlay; the
+    // next setView shows a view again.
+    void hideView();
     DrawingArea* drawingArea() const { return drawing_; }
 
     // Shows the window on display `index` of the programs' list (primary =
@@ -110,6 +121,8 @@ public:
     // holds one.
     QImage displayedPicture() const;
     PictureView* pictureView() const { return picture_; }
+    // The slideshow's own view, and what it shows; the slideshow makes it.
+    void setSlideView(QWidget* view, std::function<QImage()> shown);
 
 signals:
     void fullScreenWanted();
@@ -131,7 +144,10 @@ private:
     IdlePanel* idle_ = nullptr;
     DrawingArea* drawing_ = nullptr;
     PictureView* picture_ = nullptr;
+    QWidget* slide_ = nullptr;
+    std::function<QImage()> slideShown_;
     TargetView view_ = TargetView::Idle;
+    QPointer<QWidget> overlay_;
     bool fullScreen_ = false;
     // The framed size (and place) to take once full screen has been left.
     struct PendingNormal {

@@ -76,6 +76,8 @@ void AreaSelection::selectDesktopArea()
 {
     if (selecting_ || ui::busy())
         return;
+    if (beforeChoosing_)
+        beforeChoosing_();
     selecting_ = true;
     Session& session = mirror_.session();
     // The target keeps its last frame while the presenter chooses.
@@ -131,6 +133,8 @@ void AreaSelection::chooseWindowArea()
 {
     if (selecting_ || ui::busy())
         return;
+    if (beforeChoosing_)
+        beforeChoosing_();
     Session& session = mirror_.session();
     const std::uint32_t previous = session.source() == SourceKind::WindowArea ? session.window() : 0;
     // Listing reads the windows only: what is presented stays as it is.

@@ -26,6 +26,9 @@ public:
     // Hides (true) and brings back (false) the program's own windows around
     // a selection, so they neither cover the desktop nor show in its picture.
     void setShellHider(std::function<void(bool)> hide) { hideShell_ = std::move(hide); }
+    // Runs as "Select Desktop Area" and "Window Area" begin (the slideshow
+    // editor closes then, or the new area would never start).
+    void setBeforeChoosing(std::function<void()> before) { beforeChoosing_ = std::move(before); }
 
     // Lets the presenter drag an area and presents it. Cancelling leaves
     // everything as it was. Refused while a selection or dialog is open.
@@ -68,6 +71,7 @@ private:
     MirrorController& mirror_;
     MarkingOverlay marking_;
     std::function<void(bool)> hideShell_;
+    std::function<void()> beforeChoosing_;
     std::function<bool()> compositor_;
     std::function<int(TFselectWindow&)> runPicker_;
     area::MarkMode mode_ = area::MarkMode::Dim;

@@ -64,6 +64,9 @@ inline constexpr BoolKey monitorAutoStart{kOptions, "MonitorAutoStart", false};
 // Whether the start-up notice about a limited desktop (Wayland, no
 // compositor, no tray) is shown; "Don't show me again." clears it.
 inline constexpr BoolKey envNotice{kOptions, "EnvNotice", true};
+// Every frame copied and scaled whole, as if nothing on the screen were
+// known to be still: for comparison, and a way out should changes go unseen.
+inline constexpr BoolKey fullFrames{kOptions, "FullFrames", false};
 inline constexpr IntKey autoStartMirror{kOptions, "AutoStartMirror", 0, 0, 5};
 // Display indices are checked against the display list where they are used:
 // one outside it, negative included, means display 0, not the default.

@@ -1,5 +1,6 @@
 #include "display/settings/reset.h"
 
+#include "common/settings/settingsreset.h"
 #include "display/settings/mirovexsettings.h"
 
 #include <QDir>
@@ -10,19 +11,10 @@ namespace mirovex::settings {
 
 bool resetAllSettings(const QString& folder)
 {
-    const QFileInfo info(folder);
-    QDir dir(folder);
-    if (!info.isDir() || QDir(dir.canonicalPath()).dirName() != QLatin1String("Mirovex"))
+    if (!isResettableFolder(folder))
         return false;
-    bool ok = true;
-    // QDir::Files without Hidden lists no dot-files; NoSymLinks keeps a link's
-    // target, which may lie anywhere, out of reach.
-    const QFileInfoList files = dir.entryInfoList(QDir::Files | QDir::NoSymLinks | QDir::NoDotAndDotDot);
-    for (const QFileInfo& f : files) {
-        if (!QFile::remove(f.absoluteFilePath()))
-            ok = false;
-    }
-    const QString main = dir.filePath(kMainFile);
+    bool ok = removeSettingsFiles(folder);
+    const QString main = QDir(folder).filePath(kMainFile);
     if (QFileInfo::exists(main) && !QFile::remove(main))
         ok = false;
     return ok;

@@ -172,7 +172,8 @@ void TMainForm::buildOptionsMenu()
     popupMenu2_ = new QMenu(this);
     popupMenu2_->setObjectName(QStringLiteral("PopupMenu2"));
     later(popupMenu2_, "Control Panel");
-    later(popupMenu2_, "Vidizizu");
+    // Wired to the annotation link by the shell that owns it.
+    popupMenu2_->addAction(QStringLiteral("Vidizizu"));
     later(popupMenu2_, "Window Management");
     transparentItem_ = popupMenu2_->addAction(QStringLiteral("Transparent Toolbar"));
     transparentItem_->setCheckable(true);

@@ -3,6 +3,10 @@
 #include "display/capture/capturewindow.h"
 #include "display/grid/gridwindow.h"
 #include "platform/foreignwindows.h"
+#include "display/scrolltext/scrollset.h"
+#include "common/ui/colordialog.h"
+#include "display/editor/drawwindow.h"
+#include "display/shell/annotationlink.h"
 
 #include "display/selection/areaselection.h"
 #include "platform/autostart.h"
@@ -13,6 +17,7 @@
 #include "display/shell/mainform.h"
 #include "display/settings/mirovexsettings.h"
 #include "display/engine/mirrorcontroller.h"
+#include "display/engine/targetwindow.h"
 #include "platform/monitors.h"
 #include "display/settings/reset.h"
 #include "common/settings/settingsfolder.h"
@@ -21,9 +26,13 @@
 #include "platform/termination.h"
 #include "display/shell/toolbarlogic.h"
 #include "display/shell/traymenu.h"
+#include "display/slideshow/slideshow.h"
 #include "common/ui/dialogs.h"
+#include "common/geometry/displays.h"
+#include "display/selection/windowpicker.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
@@ -78,7 +87,35 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
     });
     toolbar_->setAreaSelection(*area_);
     capture_ = std::make_unique<TFsave>(*mirror_);
+    // The toolbar's one colour dialog, which every colour choice shares.
+    colours_ = std::make_unique<ui::ColorDialog>(QStringLiteral("ColorDialog1"));
+    scrollText_ = std::make_unique<Tfscrolset>(*mirror_, *colours_, Tfscrolset::Hooks{
+        .toggleTarget = [this] {
+            QAction* item = toolbar_->action(QStringLiteral("Show Target Display"));
+            item->setChecked(mirror_->target().isVisible());
+            item->trigger();
+        },
+        .closed = [this] { toolbar_->setBringToFrontAllowed(true); },
+        .toolbarDisplay = [this] {
+            QList<QRect> roots;
+            for (const platform::Monitor& m : platform::monitors())
+                roots.append(m.root);
+            if (roots.isEmpty())
+                return QRect();
+            return roots[geometry::displayOf(toolbar_->frameGeometry(), roots)];
+        },
+        .opening = [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* picker = qobject_cast<TFselectWindow*>(w); picker && picker->isVisible())
+                    picker->hide();
+        },
+    });
     progress(6);
+    slideshow_ = std::make_unique<slides::Slideshow>(*mirror_);
+    slideshow_->setToolbarCentre([this] { return toolbar_->geometry().center(); });
+    slideshow_->setFrontAllowed([this](bool on) { toolbar_->setBringToFrontAllowed(on); });
+    area_->setBeforeChoosing([this] { slideshow_->closeEditor(); });
+    progress(8);
     foreignWindows_ = platform::x11ForeignWindows();
     grid_ = std::make_unique<TfGrid>(*foreignWindows_);
     if (QAction* a = toolbar_->action(QStringLiteral("Window Management"))) {
@@ -86,6 +123,13 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
         connect(a, &QAction::triggered, grid_.get(), &TfGrid::open);
     }
     tray_ = std::make_unique<TrayMenu>(*mirror_, *toolbar_);
+    annotation_ = std::make_unique<AnnotationLink>(*toolbar_);
+    connect(toolbar_->action(QStringLiteral("Vidizizu")), &QAction::triggered, annotation_.get(),
+            &AnnotationLink::vidizizu);
+    connect(tray_.get(), &TrayMenu::annotateRequested, annotation_.get(), &AnnotationLink::vidizizu);
+    // Stop All ends the annotation program too.
+    connect(toolbar_->action(QStringLiteral("Stop All")), &QAction::triggered, annotation_.get(),
+            &AnnotationLink::quit);
     toolbar_->setTrayHintSink([this](const QString& hint) { tray_->setHint(hint); });
     makeHotkeys();
     progress(TSplashScreen::kSteps + 3);
@@ -111,12 +155,18 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
         return why;
     });
     capture_->setKeyboard(hotkeys_->keyboard());
+    connect(tray_.get(), &TrayMenu::slideshowContinueRequested, slideshow_.get(), &slides::Slideshow::continueLastSession);
+    connect(tray_.get(), &TrayMenu::slideshowOpenRequested, slideshow_.get(), &slides::Slideshow::openSlideshow);
+    connect(tray_.get(), &TrayMenu::slideshowMakeRequested, slideshow_.get(), &slides::Slideshow::makeSlideshow);
     connect(tray_.get(), &TrayMenu::captureRequested, this, [this] {
+        slideshow_->closeEditor();
         capture_->show();
         capture_->raise();
         capture_->activateWindow();
     });
     connect(tray_.get(), &TrayMenu::hotkeysRequested, this, &StartController::showHotkeyEditor);
+    connect(tray_.get(), &TrayMenu::scrollTextRequested, scrollText_.get(), &Tfscrolset::open);
+    connect(tray_.get(), &TrayMenu::drawRequested, this, &StartController::showEditor);
     termination_ = new platform::TerminationWatch(this);
     connect(termination_, &platform::TerminationWatch::terminationRequested, this, &StartController::exitOrderly);
 
@@ -133,6 +183,19 @@ StartController::StartController(platform::SingleInstance* lock, TSplashScreen* 
 
 StartController::~StartController() = default;
 
+void StartController::showEditor()
+{
+    // The picture is taken before the editor shows, so the editor's own
+    // window is never part of it.
+    const QImage shown = mirror_->target().displayedPicture();
+    if (!editor_)
+        editor_ = std::make_unique<editor::Tfdraw>();
+    editor_->start(shown);
+    editor_->show();
+    editor_->raise();
+    editor_->activateWindow();
+}
+
 void StartController::makeHotkeys()
 {
     using hotkeys::Slot;
@@ -144,7 +207,8 @@ void StartController::makeHotkeys()
     bind(Slot::SendToTarget, [&m] { m.session().sendOneFrame(); });
     bind(Slot::RunStop, [&m] { m.session().toggle(); });
     bind(Slot::ShowToolbar, [this] { toolbar_->toggleShown(); });
-    bind(Slot::StopAll, [&m] { m.session().stopAll(); });
+    bind(Slot::StopAll, [this] { toolbar_->action(QStringLiteral("Stop All"))->trigger(); });
+    bind(Slot::Annotate, [this] { annotation_->vidizizu(); });
     // A held key goes on zooming; the position is written once it stops.
     bind(Slot::FocusLarger, [&m] { m.zoomIn(); }, true);
     bind(Slot::FocusSmaller, [&m] { m.zoomOut(); }, true);
@@ -162,6 +226,8 @@ void StartController::makeHotkeys()
     bind(Slot::WindowGrid, [this] { grid_->open(); });
     // The annotation program, "Find Toolbar" and the mouse lock come later:
     // their keys are kept but not taken from other programs.
+    // The window grid, "Find Toolbar" and the mouse
+    // lock come later: their keys are kept but not taken from other programs.
     hotkeys_ = std::make_unique<HotkeyService>(std::move(c));
     hotkeys_->load();
     hotkeyEditor_ = std::make_unique<THotkeyEditor>(*hotkeys_);
@@ -230,6 +296,7 @@ void StartController::autoStart(int choice)
         mirror_->session().start();
         break;
     case Clipboard:
+        slideshow_->closeEditor();
         mirror_->showTargetOnStoredDisplay();
         mirror_->chooseClipboard();
         mirror_->session().start();
@@ -239,10 +306,7 @@ void StartController::autoStart(int choice)
         mirror_->chooseFocus();
         mirror_->session().start();
         break;
-    case Slideshow:
-        // A source still to come: the choice is kept and nothing starts.
-        std::fprintf(stderr, "Mirovex: the start-up source %d is not available yet; nothing is shown.\n", choice);
-        break;
+    case Slideshow: slideshow_->autoStart(); break;
     default:
         break;
     }
@@ -300,7 +364,9 @@ void StartController::exitOrderly()
     if (exiting_)
         return;
     exiting_ = true;
+    annotation_->quit();
     mirror_->session().stop();
+    scrollText_->hideStrip();
     // A capture on its way to the disk is finished, not cut off.
     capture_->waitForWrites();
     toolbar_->saveAllSettings();
@@ -336,6 +402,7 @@ void StartController::resetAllSettings()
     }
     // The fresh copy must find the lock free, and this one must not write
     // the old settings back on its way out.
+    annotation_->quit();
     const bool hadLock = lock_ && lock_->held();
     if (lock_)
         lock_->release();

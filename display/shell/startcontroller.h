@@ -21,16 +21,29 @@ class SingleInstance;
 class TerminationWatch;
 } // namespace platform
 
+namespace editor {
+class Tfdraw;
+} // namespace editor
+
+class AnnotationLink;
 class AreaSelection;
 class HotkeyService;
 class THotkeyEditor;
 class TFslika;
 class TFsave;
 class TfGrid;
+class Tfscrolset;
+namespace ui {
+class ColorDialog;
+}
 class MirrorController;
 class TMainForm;
 class TrayMenu;
 class TSplashScreen;
+
+namespace slides {
+class Slideshow;
+}
 
 class StartController : public QObject {
     Q_OBJECT
@@ -46,11 +59,19 @@ public:
     AreaSelection& area() { return *area_; }
     TFslika& imageWindow() { return *image_; }
     TFsave& captureWindow() { return *capture_; }
+    slides::Slideshow& slideshow() { return *slideshow_; }
     TfGrid& windowGrid() { return *grid_; }
+    Tfscrolset& scrollText() { return *scrollText_; }
+    ui::ColorDialog& colorDialog() { return *colours_; }
     HotkeyService& hotkeys() { return *hotkeys_; }
+    AnnotationLink& annotation() { return *annotation_; }
     THotkeyEditor& hotkeyEditor() { return *hotkeyEditor_; }
     // Opens the hotkey editor with the slots' keys in its fields.
     void showHotkeyEditor();
+    // "Draw": the paint editor (made on first use) on what the target
+    // display shows; null until then.
+    void showEditor();
+    editor::Tfdraw* editor() { return editor_.get(); }
 
     // After the splash: the tray icon and, as the settings say (always
     // without a tray), the toolbar.
@@ -97,11 +118,16 @@ private:
     std::unique_ptr<AreaSelection> area_;
     std::unique_ptr<TFslika> image_;
     std::unique_ptr<TFsave> capture_;
+    std::unique_ptr<slides::Slideshow> slideshow_;
     std::unique_ptr<platform::ForeignWindows> foreignWindows_;
     std::unique_ptr<TfGrid> grid_;
+    std::unique_ptr<ui::ColorDialog> colours_;
+    std::unique_ptr<Tfscrolset> scrollText_;
     std::unique_ptr<TrayMenu> tray_;
+    std::unique_ptr<AnnotationLink> annotation_;
     std::unique_ptr<HotkeyService> hotkeys_;
     std::unique_ptr<THotkeyEditor> hotkeyEditor_;
+    std::unique_ptr<editor::Tfdraw> editor_;
     platform::TerminationWatch* termination_ = nullptr;
     std::unique_ptr<platform::RaiseRequestWatch> raiseWatch_;
     hints::Environment env_;

@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
@@ -35,6 +36,11 @@ TrayMenu::TrayMenu(MirrorController& controller, TMainForm& toolbar)
     shared(quick, "Desktop");
     shared(quick, "Window Area");
     shared(quick, "Clipboard");
+    quick->addAction(QStringLiteral("Scrolling Text"), this, &TrayMenu::scrollTextRequested);
+    QMenu* slides = quick->addMenu(QStringLiteral("Slideshow"));
+    slides->addAction(QStringLiteral("Continue Last Session"), this, &TrayMenu::slideshowContinueRequested);
+    slides->addAction(QStringLiteral("Open Slideshow"), this, &TrayMenu::slideshowOpenRequested);
+    slides->addAction(QStringLiteral("Make Slideshow"), this, &TrayMenu::slideshowMakeRequested);
 
     QMenu* display = menu_->addMenu(QStringLiteral("Display Settings"));
     shared(display, "Show Target Display");
@@ -58,6 +64,11 @@ TrayMenu::TrayMenu(MirrorController& controller, TMainForm& toolbar)
     menu_->addSeparator();
     menu_->addAction(QStringLiteral("Capture an Image"), this, &TrayMenu::captureRequested);
     menu_->addAction(QStringLiteral("Hotkeys"), this, &TrayMenu::hotkeysRequested);
+    menu_->addAction(QStringLiteral("Draw"), this, &TrayMenu::drawRequested);
+    menu_->addAction(QStringLiteral("Vidizizu"), this, [this] {
+        // The menu closes first, so the board does not come up under it.
+        QTimer::singleShot(500, this, &TrayMenu::annotateRequested);
+    });
     menu_->addAction(QStringLiteral("Increase Focus Area Size"), this, [this] { controller_.zoomIn(); });
     menu_->addAction(QStringLiteral("Decrease Focus Area Size"), this, [this] { controller_.zoomOut(); });
     menu_->addAction(QStringLiteral("Copy Displayed To Clipboard"), this, [this] { controller_.copyDisplayedToClipboard(); });

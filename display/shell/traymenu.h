@@ -38,6 +38,12 @@ signals:
     void resetRequested();
     void captureRequested();
     void hotkeysRequested();
+    void scrollTextRequested();
+    void slideshowContinueRequested();
+    void slideshowOpenRequested();
+    void slideshowMakeRequested();
+    void drawRequested();
+    void annotateRequested();
 
 private:
     void popUp();

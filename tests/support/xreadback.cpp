@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QThread>
 #include <QtGlobal>
 
@@ -166,5 +167,12 @@ ModalGuard::ModalGuard(int timeoutMs) : timer_(new QTimer)
 }
 
 ModalGuard::~ModalGuard() { delete static_cast<QTimer*>(timer_); }
+
+bool xdotool(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    return p.waitForFinished(10000) && p.exitCode() == 0;
+}
 
 }  // namespace mirovex::test

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QRect>
+#include <QStringList>
 
 #include <functional>
 
@@ -20,6 +21,10 @@ QImage grabRoot(QRect rootRect);
 // Polls cond, handling Qt events in between, until it holds or timeoutMs has
 // passed; true when it held. cond is checked once more at the deadline.
 bool waitUntil(std::function<bool()> cond, int timeoutMs);
+
+// Runs xdotool with `args` (real input, as a person gives it); true when it
+// ran and succeeded within 10 s.
+bool xdotool(const QStringList& args);
 
 // A modal dialog that the test's input never reached is closed after
 // `timeoutMs`, for as long as the guard lives: a lost click fails the test

@@ -80,6 +80,11 @@ public:
     void raiseTarget() override {}
     void offerSources() override { offered = true; }
     void onRunningChanged(bool r) override { running = r; }
+    void startSlideshow() override { ++slideshowStarts; }
+    void stopSlideshow() override { ++slideshowStops; }
+    bool slideshowEditorOpen() const override { return editorOpen; }
+    int slideshowStarts = 0, slideshowStops = 0;
+    bool editorOpen = false;
 };
 
 struct Expect {
@@ -234,4 +239,55 @@ TEST(Session, FollowingAWindow)
     s.stopProjection();
     EXPECT_EQ(s.window(), 0u);
     EXPECT_EQ(s.source(), SourceKind::None);
+}
+
+// The slideshow source: chosen, it stops what runs and waits for Run; Run
+// plays with neither timer; every way of stopping stops the player; while
+// the editor is open Run does nothing.
+TEST(Session, Slideshow)
+{
+    FakeHost host;
+    Session s(host);
+    s.chooseDesktop(QRect(0, 0, 800, 600));
+    ASSERT_TRUE(s.running());
+    s.chooseSlideshow();
+    EXPECT_FALSE(s.running());
+    EXPECT_FALSE(host.timer);
+    EXPECT_EQ(s.source(), SourceKind::Slideshow);
+    EXPECT_EQ(s.trayHint(), 5);
+    EXPECT_EQ(host.slideshowStarts, 0);
+
+    host.editorOpen = true;
+    s.toggle();
+    EXPECT_FALSE(s.running());
+    EXPECT_EQ(host.slideshowStarts, 0);
+    host.editorOpen = false;
+
+    s.toggle();
+    EXPECT_TRUE(s.running());
+    EXPECT_EQ(host.slideshowStarts, 1);
+    EXPECT_EQ(host.view, TargetView::Slideshow);
+    EXPECT_FALSE(host.timer);
+    EXPECT_FALSE(host.focusTimer);
+    s.toggle();
+    EXPECT_EQ(host.slideshowStops, 1);
+
+    s.start();
+    s.stopProjection();
+    EXPECT_EQ(host.slideshowStops, 2);
+    EXPECT_EQ(s.source(), SourceKind::None);
+
+    s.chooseSlideshow();
+    s.start();
+    s.stopAll();
+    EXPECT_FALSE(host.visible);
+    EXPECT_EQ(s.source(), SourceKind::None);
+
+    s.chooseSlideshow();
+    s.leaveSlideshow();
+    EXPECT_EQ(s.source(), SourceKind::None);
+    EXPECT_EQ(s.trayHint(), 0);
+    s.chooseClipboard();
+    s.leaveSlideshow(); // another source stays as it is
+    EXPECT_EQ(s.source(), SourceKind::Clipboard);
 }

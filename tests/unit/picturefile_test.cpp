@@ -231,3 +231,72 @@ TEST(PictureFile, WritingWholeFilesOrNothing)
     EXPECT_TRUE(picture::readPictureFile(folder.path() + QStringLiteral("/none.png"), &error).isNull());
     EXPECT_FALSE(error.isEmpty());
 }
+
+// Fitted reading for the slideshow: JPEGs scaled down while decoding, every
+// type fitted proportionally and never enlarged, transparency on white; the
+// header probe reads no pixels; bad and oversized files give nothing.
+TEST(PictureFile, FittedReadingAndTheHeaderProbe)
+{
+    test::TestFolder folder;
+    const struct {
+        FileType type;
+        QSize size;
+        QSize box;
+        QSize expected;
+    } cases[] = {
+        {FileType::Jpeg, {1600, 1200}, {400, 400}, {400, 300}}, // decoded at a quarter
+        {FileType::Jpeg, {1600, 1200}, {200, 150}, {200, 150}}, // exactly an eighth
+        {FileType::Jpeg, {300, 200}, {1920, 1080}, {300, 200}}, // not enlarged
+        {FileType::Png, {640, 480}, {320, 320}, {320, 240}},
+        {FileType::Bmp, {200, 400}, {100, 100}, {50, 100}},
+    };
+    for (const auto& c : cases) {
+        const QString path = folder.path(QStringLiteral("p%1x%2%3").arg(c.size.width()).arg(c.size.height()).arg(picture::extension(c.type)));
+        ASSERT_TRUE(picture::writePictureFile(path, gradient(c.size.width(), c.size.height()), c.type));
+        const QImage fitted = picture::readPictureFitted(path, c.box);
+        EXPECT_EQ(fitted.size(), c.expected) << path.toStdString();
+        EXPECT_EQ(fitted.format(), QImage::Format_RGB32);
+        const auto header = picture::probePictureFile(path);
+        ASSERT_TRUE(header.has_value());
+        EXPECT_EQ(header->size, c.size);
+        EXPECT_EQ(header->type, c.type);
+    }
+    // A JPEG whose header lies behind 200 KB of metadata is still probed.
+    {
+        QByteArray jpeg = picture::encodeFile(gradient(64, 48), FileType::Jpeg);
+        QByteArray padding;
+        for (int i = 0; i < 4; ++i) {
+            padding += "\xFF\xE1\xFF\xF0";
+            padding += QByteArray(0xFFF0 - 2, 'x');
+        }
+        jpeg.insert(2, padding);
+        const QString path = folder.path(QStringLiteral("exif.jpg"));
+        test::TestFolder::write(path, jpeg);
+        const auto header = picture::probePictureFile(path);
+        ASSERT_TRUE(header.has_value());
+        EXPECT_EQ(header->size, QSize(64, 48));
+        EXPECT_EQ(picture::readPictureFitted(path, QSize(32, 32)).size(), QSize(32, 24));
+    }
+    // A PNG under a JPEG's name, transparent: read for what it is, on white.
+    QImage clear(10, 10, QImage::Format_ARGB32);
+    clear.fill(Qt::transparent);
+    const QString disguised = folder.path(QStringLiteral("clear.jpg"));
+    test::TestFolder::write(disguised, picture::encodeFile(clear, FileType::Png));
+    const QImage onWhite = picture::readPictureFitted(disguised, QSize(100, 100));
+    ASSERT_FALSE(onWhite.isNull());
+    EXPECT_EQ(onWhite.pixel(5, 5), qRgb(255, 255, 255));
+    // Nothing to show: empty, damaged, missing, over the budget.
+    const QString empty = folder.path(QStringLiteral("empty.jpg"));
+    test::TestFolder::write(empty, {});
+    const QString broken = folder.path(QStringLiteral("broken.jpg"));
+    test::TestFolder::write(broken, picture::encodeFile(gradient(), FileType::Jpeg).left(300));
+    for (const QString& bad : {empty, broken, folder.path(QStringLiteral("missing.png"))}) {
+        QString error;
+        EXPECT_TRUE(picture::readPictureFitted(bad, QSize(100, 100), &error).isNull()) << bad.toStdString();
+        EXPECT_FALSE(error.isEmpty());
+    }
+    EXPECT_FALSE(picture::probePictureFile(empty).has_value());
+    const QString big = folder.path(QStringLiteral("big.png"));
+    ASSERT_TRUE(picture::writePictureFile(big, gradient(64, 48), FileType::Png));
+    EXPECT_TRUE(picture::readPictureFitted(big, QSize(10, 10), nullptr, 64 * 48 - 1).isNull());
+}

@@ -158,7 +158,8 @@ void CursorFocusTest::dotFollowsThePointer()
 {
     start(false, 0);
     m_ctl->chooseDesktop();
-    QVERIFY(waitUntil([&] { return m_ctl->target().isVisible() && m_ctl->frameLoop().framesShown() > 3; }, 8000));
+    // A still screen is shown once; frames come again when something moves.
+    QVERIFY(waitUntil([&] { return m_ctl->target().isVisible() && m_ctl->frameLoop().framesShown() > 0; }, 8000));
     for (const QPoint p : {m_primary.center(), m_primary.topLeft() + QPoint(300, 200), m_primary.topLeft() + QPoint(1500, 900)}) {
         pointerTo(p);
         const QPoint want = onTarget(p) - targetRect().topLeft();
@@ -216,7 +217,7 @@ void CursorFocusTest::ringAroundThePointer()
     m_ctl->chooseDesktop();
     const QPoint p = m_primary.topLeft() + QPoint(700, 500);
     pointerTo(p);
-    QVERIFY(waitUntil([&] { return m_ctl->frameLoop().framesShown() > 3; }, 8000));
+    QVERIFY(waitUntil([&] { return m_ctl->frameLoop().framesShown() > 0; }, 8000));
     QVERIFY2(!centreOf(targetRect(), ringBlue), "a ring before it was switched on");
     m_ctl->toggleRing();
     QVERIFY(SettingsFile(settings::mainFilePath()).read(settings::key::animation));

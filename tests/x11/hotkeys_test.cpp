@@ -12,6 +12,7 @@
 #include "display/engine/mirrorcontroller.h"
 #include "common/settings/settingsfolder.h"
 #include "display/shell/startcontroller.h"
+#include "tests/support/desktop.h"
 #include "tests/support/xreadback.h"
 #include "common/ui/dialogs.h"
 
@@ -36,15 +37,9 @@
 using namespace mirovex;
 using mirovex::hotkeys::Slot;
 using mirovex::test::waitUntil;
+using mirovex::test::xdotool;
 
 namespace {
-
-bool xdotool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    return p.waitForFinished(10000) && p.exitCode() == 0;
-}
 
 // Answers every message box with OK and keeps what it said.
 ui::ModalRunner saying(QStringList& said)

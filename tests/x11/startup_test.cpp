@@ -179,9 +179,8 @@ void StartupTest::autoStartDesktopPlacesTheTargetAndRuns()
 
     const Placement want = expectedFor(stored.isEmpty() ? 1 : stored.toInt(), m_monitors);
     QVERIFY2(waitUntil([&] { return placedAs(mirror.target(), want); }, 5000), qPrintable(describe(mirror.target())));
-    // Mirroring, not only running.
-    const quint64 shown = mirror.frameLoop().framesShown();
-    QVERIFY(waitUntil([&] { return mirror.frameLoop().framesShown() > shown + 5; }, 5000));
+    // Mirroring, not only running (a still screen is shown once).
+    QVERIFY(waitUntil([&] { return mirror.frameLoop().framesShown() > 0; }, 5000));
     // A second activation changes nothing.
     m_start->firstActivation();
     QVERIFY(mirror.session().running());
