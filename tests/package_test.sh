@@ -4,9 +4,9 @@
 # its control data and file list, its menu entry and metadata, lintian, then
 # installed into and removed from a throw-away root, running both programs
 # from there.
-#   package_test.sh BUILD_DIR WITH_ANNOTATE(0|1)
+#   package_test.sh BUILD_DIR WITH_ANNOTATE(0|1) ANNOTATE_READS_OPTIONS(0|1)
 set -eu -o pipefail
-build=$1 withAnnotate=$2
+build=$1 withAnnotate=$2 annotateOptions=${3:-0}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -69,6 +69,9 @@ run "$root/usr/bin/mirovex" --help | grep -q '^Usage: mirovex' || fail "mirovex 
 status=0; run "$root/usr/bin/mirovex" --no-such-option >/dev/null 2>"$work/err" || status=$?
 [[ $status == 2 ]] && grep -q '^Usage: mirovex' "$work/err" || fail "an unknown option gave $status"
 if [[ $withAnnotate == 1 ]]; then
+    [[ -x $root/usr/lib/mirovex/annotate && -x $root/usr/bin/mirovex-annotate ]] || fail "mirovex-annotate is not installed"
+fi
+if [[ $withAnnotate == 1 && $annotateOptions == 1 ]]; then
     run "$root/usr/bin/mirovex-annotate" --version | grep -qx "annotate $(dpkg-deb --field "$deb" Version)" \
         || fail "mirovex-annotate --version: $(run "$root/usr/bin/mirovex-annotate" --version 2>&1)"
     status=0; run "$root/usr/bin/mirovex-annotate" --no-such-option >/dev/null 2>&1 || status=$?
