@@ -2,14 +2,13 @@
 #include "annotate/shell/annotateapp.h"
 #include "platform/link.h"
 #include "platform/singleinstance.h"
+#include "platform/x11start.h"
 #include "platform/termination.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTimer>
-
-#include <xcb/xcb.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,22 +17,8 @@ int main(int argc, char** argv)
 {
     QElapsedTimer sinceEntry;
     sinceEntry.start();
-    // The platform layer speaks X11; Qt would pick Wayland where it can.
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    // One logical pixel is one screen pixel.
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-
-    xcb_connection_t* probe = xcb_connect(nullptr, nullptr);
-    const bool reachable = !xcb_connection_has_error(probe);
-    xcb_disconnect(probe);
-    if (!reachable) {
-        const char* display = std::getenv("DISPLAY");
-        std::fprintf(stderr,
-                     "annotate: cannot reach the X display %s%s%s. Mirovex Vidizizu needs an X11 desktop session "
-                     "(on Wayland, through XWayland); start it from the desktop or set DISPLAY.\n",
-                     display ? "\"" : "", display ? display : "(DISPLAY is not set)", display ? "\"" : "");
+    if (!mirovex::platform::prepareX11("annotate", "Mirovex Vidizizu"))
         return 1;
-    }
 
     namespace link = mirovex::platform::link;
     // The display toolbar's id; anything else on the command line means no

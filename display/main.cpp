@@ -1,6 +1,7 @@
 // The display program.
 #include "common/program/commandline.h"
 #include "platform/singleinstance.h"
+#include "platform/x11start.h"
 #include "display/shell/splash.h"
 #include "display/shell/startcontroller.h"
 
@@ -9,8 +10,6 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QTimer>
-
-#include <xcb/xcb.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,24 +25,8 @@ int main(int argc, char** argv)
          "Shows the desktop, an area, a window, a magnifier or the clipboard on a second display.", "", ""});
     if (early >= 0)
         return early;
-    // The platform layer speaks X11; Qt would pick Wayland where it can.
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    // One logical pixel is one screen pixel: capture, cursor and window
-    // bounds all count in screen pixels.
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-
-    // Qt aborts with a cryptic line when it finds no display; say it plainly.
-    xcb_connection_t* probe = xcb_connect(nullptr, nullptr);
-    const bool reachable = !xcb_connection_has_error(probe);
-    xcb_disconnect(probe);
-    if (!reachable) {
-        const char* display = std::getenv("DISPLAY");
-        std::fprintf(stderr,
-                     "Mirovex: cannot reach the X display %s%s%s. Mirovex needs an X11 desktop session "
-                     "(on Wayland, through XWayland); start it from the desktop or set DISPLAY.\n",
-                     display ? "\"" : "", display ? display : "(DISPLAY is not set)", display ? "\"" : "");
+    if (!mirovex::platform::prepareX11("Mirovex", "Mirovex"))
         return 1;
-    }
 
     // One running copy per executable and display, decided before anything
     // is shown. A second copy brings the first one forward and leaves.

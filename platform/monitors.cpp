@@ -11,6 +11,14 @@ DesktopFrame desktopFrame()
     return DesktopFrame{primary ? primary->geometry().topLeft() : QPoint()};
 }
 
+QList<QRect> displayFrames()
+{
+    QList<QRect> out;
+    for (const Monitor& m : monitors())
+        out.append(m.frame);
+    return out;
+}
+
 QList<Monitor> monitors()
 {
     const DesktopFrame f = desktopFrame();

@@ -20,6 +20,8 @@ struct Monitor {
 };
 
 QList<Monitor> monitors();
+// The displays' rectangles in the programs' frame, in the same order.
+QList<QRect> displayFrames();
 DesktopFrame desktopFrame();
 
 // A stored display index that is not a display of the list (negative, or

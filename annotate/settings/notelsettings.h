@@ -12,6 +12,9 @@
 
 namespace mirovex::notel {
 
+// The caption of every message box of the annotation program.
+inline const QString kCaption = QStringLiteral("Mirovex - Vidizizu");
+
 inline const QString kFileA = QStringLiteral("NotelA.cfg");
 inline const QString kFileB = QStringLiteral("NotelB.cfg");
 inline const QString kFileC = QStringLiteral("NotelC.cfg");

@@ -34,15 +34,6 @@ namespace mirovex::annotate {
 namespace link = platform::link;
 
 namespace {
-const QString kCaption = QStringLiteral("Mirovex - Vidizizu");
-
-QList<QRect> frameDisplays()
-{
-    QList<QRect> out;
-    for (const platform::Monitor& m : platform::monitors())
-        out.append(m.frame);
-    return out;
-}
 
 void deleteGraphic() { QFile::remove(settingsPath(notel::kGraphicFile)); }
 
@@ -114,8 +105,8 @@ AnnotateApp::AnnotateApp(std::optional<std::uint32_t> displayId, platform::Singl
     settings_ = std::make_unique<TfSettings>(*this);
     addDismisser([this] { settings_->dismiss(); });
 
-    connect(trayButton_.get(), &TfMenu::clicked, this, [this] { boardStart(true); });
-    connect(trayButton_.get(), &TfMenu::doubleClicked, this, [this] { boardStart(true); });
+    connect(trayButton_.get(), &TfMenu::clicked, this, [this] { boardStart(); });
+    connect(trayButton_.get(), &TfMenu::doubleClicked, this, [this] { boardStart(); });
     connect(trayButton_.get(), &TfMenu::draggedAway, this, [this] { board_->hide(); });
     connect(trayButton_.get(), &TfMenu::putAwayRequested, this, &AnnotateApp::putAway);
     connect(trayButton_.get(), &TfMenu::closeRequested, this, &AnnotateApp::closeFromTrayButton);
@@ -176,7 +167,7 @@ void AnnotateApp::makeTray()
     if (!QSystemTrayIcon::isSystemTrayAvailable())
         return;
     tray_ = std::make_unique<QSystemTrayIcon>(trayIcon());
-    tray_->setToolTip(kCaption);
+    tray_->setToolTip(notel::kCaption);
     tray_->setContextMenu(trayMenu_.get());
     connect(tray_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
         if (r != QSystemTrayIcon::Trigger)
@@ -236,7 +227,7 @@ void AnnotateApp::finishStart()
     started_ = true;
 }
 
-void AnnotateApp::boardStart(bool fromTrayButton)
+void AnnotateApp::boardStart()
 {
     if (float_->isVisible()) {
         float_->setWindowOpacity(1.0);
@@ -244,12 +235,11 @@ void AnnotateApp::boardStart(bool fromTrayButton)
         float_->raise();
         return;
     }
-    const QList<QRect> displays = frameDisplays();
+    const QList<QRect> displays = platform::displayFrames();
     const QRect button(trayButton_->framePos(), trayButton_->size());
     // The board takes the whole display the tray button is on, wherever that
     // display lies, also for a click on the tray button.
     const QRect display = boardDisplay(button, displays);
-    (void)fromTrayButton;
     float_->moveToFrame(button.topLeft());
     board_->showOver(platform::desktopFrame().toRoot(display));
     float_->setWindowOpacity(1.0);
@@ -352,7 +342,7 @@ void AnnotateApp::openSettings()
 void AnnotateApp::resetAllSettings()
 {
     ui::Message question;
-    question.caption = kCaption;
+    question.caption = notel::kCaption;
     question.text = QStringLiteral("Do you want to reset all settings in Mirovex - Vidizizu? \n\nThis will delete all "
                                    "settings files, and Mirovex - Vidizizu will close.");
     question.icon = QMessageBox::Warning;
@@ -362,7 +352,7 @@ void AnnotateApp::resetAllSettings()
         return;
     if (!removeSettingsFiles(settingsFolder())) {
         ui::Message failed;
-        failed.caption = kCaption;
+        failed.caption = notel::kCaption;
         failed.text = QStringLiteral("Some settings files in %1 could not be deleted.").arg(settingsFolder());
         failed.icon = QMessageBox::Warning;
         ui::ask(failed);

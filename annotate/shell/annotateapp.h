@@ -56,7 +56,7 @@ public:
     // The finishing step of start-up: the tray button, then board start.
     void finishStart();
 
-    void boardStart(bool fromTrayButton = false);
+    void boardStart();
     void putAway();
     // The toggle code: board start when the toolbar is hidden, else every
     // open window closes (dialogs rejected, innermost first) and then the

@@ -28,8 +28,6 @@
 namespace mirovex::annotate {
 
 namespace {
-const QString kCaption = QStringLiteral("Mirovex - Vidizizu");
-
 // The visibility check boxes and the "Vidno" number each one stands for.
 struct ButtonBox {
     const char* caption;
@@ -502,7 +500,7 @@ void TfSettings::dismiss()
 void TfSettings::resetMessages()
 {
     ui::Message m;
-    m.caption = kCaption;
+    m.caption = notel::kCaption;
     m.text = QStringLiteral("Reset all messages ?");
     m.icon = QMessageBox::Question;
     m.buttons = QMessageBox::Ok | QMessageBox::Cancel;

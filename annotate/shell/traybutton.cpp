@@ -16,16 +16,6 @@
 
 namespace mirovex::annotate {
 
-namespace {
-QList<QRect> frameDisplays()
-{
-    QList<QRect> out;
-    for (const platform::Monitor& m : platform::monitors())
-        out.append(m.frame);
-    return out;
-}
-} // namespace
-
 TfMenu::TfMenu() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("TfMenu"));
@@ -45,7 +35,7 @@ TfMenu::TfMenu() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::Win
 void TfMenu::placeFromSettings()
 {
     const SettingsFile a(notel::pathA());
-    moveToFrame(trayButtonPlace(QPoint(a.read(notel::a::menuSx), a.read(notel::a::menuTop)), frameDisplays()));
+    moveToFrame(trayButtonPlace(QPoint(a.read(notel::a::menuSx), a.read(notel::a::menuTop)), platform::displayFrames()));
 }
 
 QPoint TfMenu::framePos() const { return platform::desktopFrame().fromRoot(pos()); }
@@ -57,7 +47,7 @@ void TfMenu::raiseInCorner()
     if (!isVisible())
         return;
     const QPoint pointer = platform::desktopFrame().fromRoot(QCursor::pos());
-    const QList<QRect> displays = frameDisplays();
+    const QList<QRect> displays = platform::displayFrames();
     if (displays.isEmpty())
         return;
     if (inRaiseCorner(pointer, boardDisplay(QRect(framePos(), size()), displays)))

@@ -168,11 +168,4 @@ ModalGuard::ModalGuard(int timeoutMs) : timer_(new QTimer)
 
 ModalGuard::~ModalGuard() { delete static_cast<QTimer*>(timer_); }
 
-bool xdotool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    return p.waitForFinished(10000) && p.exitCode() == 0;
-}
-
 }  // namespace mirovex::test

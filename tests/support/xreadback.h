@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/desktop.h"
+
 #include <QImage>
 #include <QRect>
 #include <QStringList>
@@ -22,9 +24,6 @@ QImage grabRoot(QRect rootRect);
 // passed; true when it held. cond is checked once more at the deadline.
 bool waitUntil(std::function<bool()> cond, int timeoutMs);
 
-// Runs xdotool with `args` (real input, as a person gives it); true when it
-// ran and succeeded within 10 s.
-bool xdotool(const QStringList& args);
 
 // A modal dialog that the test's input never reached is closed after
 // `timeoutMs`, for as long as the guard lives: a lost click fails the test
