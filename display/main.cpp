@@ -1,4 +1,5 @@
 // The display program.
+#include "common/program/commandline.h"
 #include "platform/singleinstance.h"
 #include "platform/x11start.h"
 #include "display/shell/splash.h"
@@ -17,6 +18,13 @@ int main(int argc, char** argv)
 {
     QElapsedTimer sinceEntry;
     sinceEntry.start();
+    // --version and --help answer without a display; these are the only options.
+    const int early = mirovex::handleCommandLine(
+        argc, argv,
+        {"mirovex", "Mirovex",
+         "Shows the desktop, an area, a window, a magnifier or the clipboard on a second display.", "", ""});
+    if (early >= 0)
+        return early;
     if (!mirovex::platform::prepareX11("Mirovex", "Mirovex"))
         return 1;
 
@@ -42,6 +50,7 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mirovex"));
+    QApplication::setApplicationVersion(QString::fromLatin1(mirovex::programVersion()));
     QApplication::setDesktopFileName(QStringLiteral("Mirovex"));
     // The program lives in its toolbar and tray and ends only through its
     // own exit path.

@@ -52,9 +52,19 @@ bool isStartWithSystemOn()
         && !isFalse(entry.raw("Desktop Entry", "X-GNOME-Autostart-enabled"));
 }
 
+QString launcherPath(const QString& executable)
+{
+    const QFileInfo program(executable);
+    const QFileInfo link(program.absolutePath() + QStringLiteral("/../../bin/mirovex"));
+    if (link.exists() && !program.canonicalFilePath().isEmpty()
+        && link.canonicalFilePath() == program.canonicalFilePath())
+        return QDir::cleanPath(link.absoluteFilePath());
+    return program.absoluteFilePath();
+}
+
 bool turnStartWithSystemOn(const QString& executable)
 {
-    const QString exec = quoteExecArgument(QFileInfo(executable).absoluteFilePath());
+    const QString exec = quoteExecArgument(launcherPath(executable));
     const QString path = autostartEntryPath();
     if (exec.isEmpty() || !QDir().mkpath(QFileInfo(path).absolutePath()))
         return isStartWithSystemOn();

@@ -15,6 +15,12 @@ QString autostartEntryPath();
 // (it holds a line break or a NUL).
 QString quoteExecArgument(const QString& argument);
 
+// The path the entry starts: the installed link (bin/mirovex beside the
+// program folder, as the package lays them out) when it leads to this very
+// executable, so the entry keeps working after the package is updated;
+// else the executable itself.
+QString launcherPath(const QString& executable);
+
 // The entry exists and is not disabled in it (Hidden=true, or the desktop's
 // own "autostart enabled" switch set to false).
 bool isStartWithSystemOn();

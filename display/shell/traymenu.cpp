@@ -4,14 +4,19 @@
 #include "display/engine/mirrorcontroller.h"
 #include "display/engine/targetwindow.h"
 #include "display/shell/toolbarstyle.h"
+#include "display/shell/userguide.h"
+#include "common/ui/dialogs.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDesktopServices>
 #include <QCursor>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
 
 namespace mirovex {
@@ -68,6 +73,26 @@ TrayMenu::TrayMenu(MirrorController& controller, TMainForm& toolbar)
     menu_->addAction(QStringLiteral("Decrease Focus Area Size"), this, [this] { controller_.zoomOut(); });
     menu_->addAction(QStringLiteral("Copy Displayed To Clipboard"), this, [this] { controller_.copyDisplayedToClipboard(); });
     menu_->addAction(QStringLiteral("Reset All Settings"), this, &TrayMenu::resetRequested);
+
+    QMenu* help = menu_->addMenu(QStringLiteral("Help"));
+    help->addAction(QStringLiteral("User Guide"), this, [] {
+        const QString guide = findUserGuide(QCoreApplication::applicationDirPath(), sourceUserGuide());
+        if (guide.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(guide))) {
+            ui::Message failed;
+            failed.text = guide.isEmpty() ? QStringLiteral("The user guide is not installed.")
+                                          : QStringLiteral("The user guide \"%1\" could not be opened.").arg(guide);
+            failed.icon = QMessageBox::Warning;
+            failed.beep = true;
+            ui::ask(failed);
+        }
+    });
+    help->addAction(QStringLiteral("About"), this, [] {
+        ui::Message about;
+        about.text = QStringLiteral("Mirovex %1\n\nShows the desktop on a second display.")
+                         .arg(QCoreApplication::applicationVersion());
+        about.buttons = QMessageBox::Close;
+        ui::ask(about);
+    });
 
     menu_->addSeparator();
     shared(menu_.get(), "Stop Projection");

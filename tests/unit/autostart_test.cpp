@@ -2,6 +2,7 @@
 #include "tests/unit/testfolder.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -52,6 +53,30 @@ TEST(Autostart, ToggleWritesAValidEntryAndRemovesIt)
     EXPECT_FALSE(toggleStartWithSystem(true, exe));
     EXPECT_FALSE(QFileInfo::exists(autostartEntryPath()));
     EXPECT_FALSE(toggleStartWithSystem(true, exe)); // off twice stays off
+}
+
+TEST(Autostart, AnInstalledProgramStartsThroughItsLink)
+{
+    TestFolder t;
+    const auto writeAll = [](const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    QDir().mkpath(t.path("usr/lib/mirovex"));
+    QDir().mkpath(t.path("usr/bin"));
+    const QString exe = t.path("usr/lib/mirovex/Mirovex");
+    writeAll(exe, "program");
+    // Not installed yet: no link beside it, the executable itself.
+    EXPECT_EQ(launcherPath(exe), exe);
+    ASSERT_TRUE(QFile::link(QStringLiteral("../lib/mirovex/Mirovex"), t.path("usr/bin/mirovex")));
+    EXPECT_EQ(launcherPath(exe), t.path("usr/bin/mirovex"));
+    EXPECT_TRUE(turnStartWithSystemOn(exe));
+    EXPECT_TRUE(TestFolder::readAll(autostartEntryPath()).contains("Exec=\"" + t.path("usr/bin/mirovex").toUtf8() + "\"\n"));
+    // A link that leads to another copy is not this program's.
+    const QString other = t.path("usr/lib/mirovex/Other");
+    writeAll(other, "another program");
+    EXPECT_EQ(launcherPath(other), other);
 }
 
 TEST(Autostart, AnEntryTheDesktopDisabledCountsAsOff)
