@@ -1,5 +1,6 @@
 // The annotation program.
 #include "annotate/shell/annotateapp.h"
+#include "common/program/commandline.h"
 #include "platform/link.h"
 #include "platform/singleinstance.h"
 #include "platform/x11start.h"
@@ -17,6 +18,14 @@ int main(int argc, char** argv)
 {
     QElapsedTimer sinceEntry;
     sinceEntry.start();
+    std::string operand;
+    const int early = mirovex::handleCommandLine(
+        argc, argv,
+        {"mirovex-annotate", "annotate", "Lays a see-through drawing board over a monitor to draw on the live screen.",
+         "WINDOW", "the display program's toolbar window id, in decimal"},
+        &operand);
+    if (early >= 0)
+        return early;
     if (!mirovex::platform::prepareX11("annotate", "Mirovex Vidizizu"))
         return 1;
 
@@ -24,7 +33,7 @@ int main(int argc, char** argv)
     // The display toolbar's id; anything else on the command line means no
     // link, and the program runs on its own.
     const std::optional<std::uint32_t> displayId =
-        argc > 1 ? link::parseWindowId(QString::fromLocal8Bit(argv[1])) : std::nullopt;
+        operand.empty() ? std::nullopt : link::parseWindowId(QString::fromStdString(operand));
 
     // The one-copy check comes before any hand-shake: a second copy must not
     // leave the display program holding the id of a copy that is leaving.
@@ -52,6 +61,7 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("annotate"));
+    QApplication::setApplicationVersion(QString::fromLatin1(mirovex::programVersion()));
     QApplication::setDesktopFileName(QStringLiteral("Mirovex"));
     QApplication::setQuitOnLastWindowClosed(false);
 
