@@ -1,5 +1,7 @@
 #include "common/objstream/objstream.h"
 
+#include "common/ini/inidoc.h"
+
 #include <array>
 #include <cstring>
 #include <limits>
@@ -8,8 +10,6 @@ namespace mirovex::objstream {
 namespace {
 
 constexpr std::string_view kSignature = "TPF0";
-
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
 bool validUtf8(std::string_view s)
@@ -394,15 +394,8 @@ constexpr std::uint32_t kSystemColourTag = 0xFF000000u;
 
 } // namespace
 
-bool sameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i]))
-            return false;
-    return true;
-}
+// Names compare as the INI files' keys do: ASCII letters without case.
+bool sameName(std::string_view a, std::string_view b) { return ini::equalsNoCase(a, b); }
 
 std::optional<Object> parse(std::string_view bytes)
 {
