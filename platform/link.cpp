@@ -2,7 +2,6 @@
 
 #include "platform/xcbutil.h"
 
-#include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMetaObject>
@@ -205,56 +204,45 @@ SendResult send(std::uint32_t window, Role expected, Kind kind, std::uint32_t va
 }
 
 namespace {
-class Filter : public QAbstractNativeEventFilter, public Receiver {
+class Filter : public Receiver {
 public:
     Filter(xcb_connection_t* c, Handler handler, std::function<bool(Kind, std::uint32_t)> immediate)
-        : c_(c), link_(xcb::atom(c, kLinkAtom)), ack_(xcb::atom(c, kAckAtom)), handler_(std::move(handler)),
-          immediate_(std::move(immediate))
+        : c_(c), ack_(xcb::atom(c, kAckAtom)), handler_(std::move(handler)), immediate_(std::move(immediate)),
+          filter_(xcb::atom(c, kLinkAtom), [this](const xcb_client_message_event_t& m) { take(m); })
     {
-        qGuiApp->installNativeEventFilter(this);
     }
-    ~Filter() override
+
+private:
+    void take(const xcb_client_message_event_t& m)
     {
-        if (qGuiApp)
-            qGuiApp->removeNativeEventFilter(this);
-    }
-    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
-    {
-        if (eventType != "xcb_generic_event_t")
-            return false;
-        const auto* e = static_cast<const xcb_generic_event_t*>(message);
-        if ((e->response_type & 0x7f) != XCB_CLIENT_MESSAGE)
-            return false;
-        const auto* m = reinterpret_cast<const xcb_client_message_event_t*>(e);
-        if (m->type != link_ || m->format != 32)
-            return false;
-        const auto kind = Kind(m->data.data32[0]);
-        const std::uint32_t value = m->data.data32[1];
+        if (m.format != 32)
+            return;
+        const auto kind = Kind(m.data.data32[0]);
+        const std::uint32_t value = m.data.data32[1];
         // The acknowledgement goes first, whatever follows: the sender waits
         // for it and must never wait on our work.
         xcb_client_message_event_t ack{};
         ack.response_type = XCB_CLIENT_MESSAGE;
         ack.format = 32;
-        ack.window = m->data.data32[2];
+        ack.window = m.data.data32[2];
         ack.type = ack_;
-        ack.data.data32[0] = m->data.data32[3];
+        ack.data.data32[0] = m.data.data32[3];
         xcb_send_event(c_, 0, ack.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&ack));
         xcb_flush(c_);
         if (kind != Kind::Code && kind != Kind::Handshake && kind != Kind::Adopt)
-            return true;
+            return;
         if (immediate_ && immediate_(kind, value))
-            return true;
+            return;
         QMetaObject::invokeMethod(
             qApp, [h = handler_, kind, value] { h(kind, value); }, Qt::QueuedConnection);
-        return true;
     }
 
-private:
     xcb_connection_t* c_;
-    xcb_atom_t link_;
     xcb_atom_t ack_;
     Handler handler_;
     std::function<bool(Kind, std::uint32_t)> immediate_;
+    // Last: it may call take() as soon as it exists.
+    xcb::ClientMessageFilter filter_;
 };
 } // namespace
 

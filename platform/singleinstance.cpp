@@ -2,7 +2,6 @@
 
 #include "platform/xcbutil.h"
 
-#include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QGuiApplication>
@@ -135,33 +134,15 @@ bool sendRaiseRequest(std::uint32_t window)
 }
 
 namespace {
-class RaiseFilter : public QAbstractNativeEventFilter, public RaiseRequestWatch {
+class RaiseFilter : public RaiseRequestWatch {
 public:
-    RaiseFilter(xcb_atom_t type, std::function<void()> onRaise) : type_(type), onRaise_(std::move(onRaise))
+    RaiseFilter(xcb_atom_t type, std::function<void()> onRaise)
+        : filter_(type, [onRaise = std::move(onRaise)](const xcb_client_message_event_t&) { onRaise(); })
     {
-        qGuiApp->installNativeEventFilter(this);
-    }
-    ~RaiseFilter() override
-    {
-        if (qGuiApp)
-            qGuiApp->removeNativeEventFilter(this);
-    }
-    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
-    {
-        if (eventType != "xcb_generic_event_t")
-            return false;
-        const auto* e = static_cast<const xcb_generic_event_t*>(message);
-        if ((e->response_type & 0x7f) != XCB_CLIENT_MESSAGE)
-            return false;
-        if (reinterpret_cast<const xcb_client_message_event_t*>(e)->type != type_)
-            return false;
-        onRaise_();
-        return true;
     }
 
 private:
-    xcb_atom_t type_;
-    std::function<void()> onRaise_;
+    xcb::ClientMessageFilter filter_;
 };
 } // namespace
 

@@ -3,6 +3,7 @@
 // own with bounded property reads. Internal to platform/.
 #pragma once
 
+#include <QAbstractNativeEventFilter>
 #include <QByteArray>
 #include <QHash>
 #include <QString>
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include <cstdlib>
@@ -28,6 +30,22 @@ xcb_connection_t* qtConnection();
 
 // XCB_ATOM_NONE when the server does not answer.
 xcb_atom_t atom(xcb_connection_t* c, const char* name);
+
+// Hands the client messages of one type that reach Qt's connection to
+// `onMessage`, for as long as it lives; they go no further in Qt.
+class ClientMessageFilter : public QAbstractNativeEventFilter {
+public:
+    using Handler = std::function<void(const xcb_client_message_event_t&)>;
+    ClientMessageFilter(xcb_atom_t type, Handler onMessage);
+    ~ClientMessageFilter() override;
+    ClientMessageFilter(const ClientMessageFilter&) = delete;
+    ClientMessageFilter& operator=(const ClientMessageFilter&) = delete;
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override;
+
+private:
+    xcb_atom_t type_;
+    Handler onMessage_;
+};
 
 inline xcb_window_t rootWindow(xcb_connection_t* c) { return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root; }
 
