@@ -5,6 +5,7 @@
 #include "annotate/settings/windowobjects.h"
 #include "common/settings/settingsfolder.h"
 #include "common/settings/settingsreset.h"
+#include "common/ui/colordialog.h"
 #include "display/shell/launchcooldown.h"
 #include "platform/link.h"
 #include "tests/unit/testfolder.h"
@@ -480,4 +481,35 @@ TEST(WindowObjects, MissingFolder)
     written.iconToolColour.checked = true;
     EXPECT_FALSE(notel::saveWindowObjects(folder, written));
     EXPECT_FALSE(QFileInfo::exists(folder));
+}
+
+TEST(AnnotateColourDialog, ColorCldRoundTripAndBadFiles)
+{
+    TestFolder t;
+    const QString path = t.path() + "/color.cld";
+    ui::ColorDialog written(QStringLiteral("ColorDialog"));
+    ui::CustomColours custom{};
+    custom.fill(0xFFFFFF);
+    custom[0] = 0x0000FF;
+    custom[15] = 0x123456;
+    written.setState({0x00FF00, ui::customColourStrings(custom)});
+    ASSERT_TRUE(written.save(path));
+
+    ui::ColorDialog read(QStringLiteral("ColorDialog"));
+    ASSERT_TRUE(read.load(path));
+    EXPECT_EQ(read.state().color, 0x00FF00u);
+    EXPECT_EQ(ui::customColoursFrom(read.state().customColors), custom);
+
+    const QByteArray good = TestFolder::readAll(path);
+    for (const QByteArray& bad : {good.left(good.size() - 4), QByteArray("garbage"), QByteArray()}) {
+        TestFolder::write(path, bad);
+        ui::ColorDialog kept(QStringLiteral("ColorDialog"));
+        kept.setState(written.state());
+        EXPECT_FALSE(kept.load(path));
+        EXPECT_EQ(kept.state().color, 0x00FF00u);
+        EXPECT_EQ(ui::customColoursFrom(kept.state().customColors), custom);
+        EXPECT_EQ(TestFolder::readAll(path), bad);
+    }
+    EXPECT_FALSE(read.load(t.path() + "/gone/color.cld"));
+    EXPECT_FALSE(written.save(t.path() + "/gone/color.cld"));
 }
