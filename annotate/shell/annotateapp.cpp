@@ -7,6 +7,7 @@
 #include "annotate/shell/traybutton.h"
 #include "common/settings/settingsfolder.h"
 #include "common/settings/settingsreset.h"
+#include "common/ui/colordialog.h"
 #include "common/ui/dialogs.h"
 #include "platform/desktopstate.h"
 #include "platform/hotkeys.h"
@@ -36,6 +37,8 @@ namespace link = platform::link;
 namespace {
 
 void deleteGraphic() { QFile::remove(settingsPath(notel::kGraphicFile)); }
+
+QString colourDialogPath() { return settingsPath(QStringLiteral("color.cld")); }
 
 QIcon trayIcon()
 {
@@ -94,6 +97,8 @@ AnnotateApp::AnnotateApp(std::optional<std::uint32_t> displayId, platform::Singl
     settingsFolder();
     settings_data_ = notel::loadSettings(notel::pathB());
     makeHotkeys();
+    colourDialog_ = std::make_unique<ui::ColorDialog>(QStringLiteral("ColorDialog"));
+    colourDialog_->load(colourDialogPath()); // missing or damaged: the dialog's defaults
 
     board_ = std::make_unique<TfBoard>();
     trayButton_ = std::make_unique<TfMenu>();
@@ -116,6 +121,16 @@ AnnotateApp::AnnotateApp(std::optional<std::uint32_t> displayId, platform::Singl
 }
 
 AnnotateApp::~AnnotateApp() = default;
+
+std::optional<QColor> AnnotateApp::chooseColour(const QColor& initial, QWidget* parent)
+{
+    colourDialog_->setColor(initial);
+    const std::optional<QColor> chosen = colourDialog_->choose(parent);
+    // Losing the custom colours costs nothing worth a message.
+    if (chosen)
+        colourDialog_->save(colourDialogPath());
+    return chosen;
+}
 
 void AnnotateApp::handshake(std::uint32_t displayId)
 {

@@ -7,6 +7,7 @@
 #include "annotate/settings/notelsettings.h"
 #include "common/hotkeys/registry.h"
 
+#include <QColor>
 #include <QObject>
 #include <QWidget>
 
@@ -21,6 +22,9 @@ class QMenu;
 class QSystemTrayIcon;
 
 namespace mirovex {
+namespace ui {
+class ColorDialog;
+}
 namespace platform {
 class KeyGrabber;
 class SingleInstance;
@@ -89,6 +93,11 @@ public:
     bool setHotkeys(const notel::Hotkeys& keys);
     hotkey::Status hotkeyStatus(int slot) const { return registry_->status(slot); }
     platform::KeyGrabber& grabber() { return *grabber_; }
+    // The one colour dialog of the program, custom colours included; its
+    // state is kept in "color.cld", which the display program shares.
+    ui::ColorDialog& colourDialog() { return *colourDialog_; }
+    // The dialog opened on `initial`; the state is written after each choice.
+    std::optional<QColor> chooseColour(const QColor& initial, QWidget* parent);
 
 signals:
     void exitRequested();
@@ -115,6 +124,7 @@ private:
     std::unique_ptr<QSystemTrayIcon> tray_;
     std::unique_ptr<platform::KeyGrabber> grabber_;
     std::unique_ptr<hotkey::Registry> registry_;
+    std::unique_ptr<ui::ColorDialog> colourDialog_;
     notel::MainSettings settings_data_;
     notel::Hotkeys hotkeys_;
     std::vector<std::function<void()>> dismissers_;

@@ -2,6 +2,7 @@
 
 #include "annotate/shell/annotateapp.h"
 #include "common/settings/settingsfolder.h"
+#include "common/ui/colordialog.h"
 #include "common/ui/dialogs.h"
 #include "common/ui/hotkeyfield.h"
 #include "platform/hotkeys.h"
@@ -9,7 +10,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -107,6 +107,13 @@ TfSettings::TfSettings(AnnotateApp& app)
     connect(ok, &QPushButton::clicked, this, &TfSettings::confirm);
     foot->addWidget(ok);
     outer->addLayout(foot);
+
+    notel::loadWindowObjects(settingsFolder(), objects_);
+    // "NotelB.cfg" only records the icon colour; the icon colour panel keeps
+    // it for the themes that do not fix it.
+    notel::MainSettings& s = app_.settings();
+    if (s.chfPanel == notel::Custom || s.chfPanel == notel::UserDefined)
+        s.fIkona = objects_.iconPanel.color;
 }
 
 QWidget* TfSettings::makeButtonsPage()
@@ -376,11 +383,10 @@ QWidget* TfSettings::makeMousePage()
 
 void TfSettings::pickColour(quint32& value, QPushButton* swatch)
 {
-    QColorDialog dialog(colourFromValue(value), this);
-    dialog.setOption(QColorDialog::DontUseNativeDialog);
-    if (ui::runModal(dialog) != QDialog::Accepted)
+    const std::optional<QColor> chosen = app_.chooseColour(colourFromValue(value), this);
+    if (!chosen)
         return;
-    value = colourValue(dialog.selectedColor());
+    value = colourValue(*chosen);
     paintSwatch(swatch, value);
 }
 
@@ -408,7 +414,10 @@ void TfSettings::fill()
     paintSwatch(panelSwatch_, s.panelColour());
     paintSwatch(iconSwatch_, s.fIkona);
     smooth_->setChecked(s.smooth);
-    iconToolColour_->setChecked(s.chfPanel == notel::Custom);
+    // The box stands for custom against user defined; under a fixed theme
+    // it shows what it last held.
+    const bool ownTheme = s.chfPanel == notel::Custom || s.chfPanel == notel::UserDefined;
+    iconToolColour_->setChecked(ownTheme ? s.chfPanel == notel::Custom : objects_.iconToolColour.checked);
     curved_->setChecked(s.curved);
     clearOn_->setChecked(s.clearOn != 0);
     const notel::Hotkeys keys = notel::loadHotkeys(notel::hotkeyPath());
@@ -470,6 +479,11 @@ void TfSettings::confirm()
     for (int i = 0; i < notel::kButtonCount; ++i)
         visible[std::size_t(kButtonBoxes[i].number - notel::kFirstButton)] = buttons_[std::size_t(i)]->isChecked();
     notel::saveButtons(notel::pathC(), visible);
+    const notel::MainSettings& s = app_.settings();
+    objects_.iconPanel.color = s.fIkona;
+    objects_.theme = {s.chfPanel, s.panelColour()};
+    objects_.iconToolColour.checked = iconToolColour_->isChecked();
+    notel::saveWindowObjects(settingsFolder(), objects_);
     closeWindow();
 }
 

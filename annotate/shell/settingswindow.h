@@ -7,6 +7,7 @@
 
 #include "annotate/settings/notelhotkeys.h"
 #include "annotate/settings/notelsettings.h"
+#include "annotate/settings/windowobjects.h"
 
 #include <QWidget>
 
@@ -71,6 +72,8 @@ private:
 
     AnnotateApp& app_;
     notel::MainSettings remembered_;
+    // As last confirmed with "OK"; the close button and dismissal leave them.
+    notel::WindowObjects objects_;
     QTabWidget* tabs_ = nullptr;
     std::array<QCheckBox*, notel::kButtonCount> buttons_{};
     QButtonGroup* theme_ = nullptr;

@@ -2,8 +2,10 @@
 #include "annotate/settings/notelhotkeys.h"
 #include "annotate/settings/notelsettings.h"
 #include "annotate/settings/toolholders.h"
+#include "annotate/settings/windowobjects.h"
 #include "common/settings/settingsfolder.h"
 #include "common/settings/settingsreset.h"
+#include "common/ui/colordialog.h"
 #include "display/shell/launchcooldown.h"
 #include "platform/link.h"
 #include "tests/unit/testfolder.h"
@@ -373,3 +375,141 @@ TEST(ToolHolders, ValuesOutOfRangeReadAsBuiltIn)
 }
 
 } // namespace
+
+namespace {
+bool sameObjects(const notel::WindowObjects& a, const notel::WindowObjects& b)
+{
+    return a.iconPanel.color == b.iconPanel.color && a.theme.tag == b.theme.tag && a.theme.color == b.theme.color
+        && a.iconToolColour.checked == b.iconToolColour.checked;
+}
+} // namespace
+
+TEST(WindowObjects, RoundTripOfTheThreeControls)
+{
+    TestFolder t;
+    const QString folder = t.path() + "/";
+    const notel::WindowObjects defaults;
+    notel::WindowObjects read;
+    notel::loadWindowObjects(folder, read);
+    EXPECT_TRUE(sameObjects(read, defaults)) << "no files yet";
+
+    notel::WindowObjects written;
+    written.iconPanel.color = 0x123456;
+    written.theme = {notel::UserDefined, 0x00ABCDEF};
+    written.iconToolColour.checked = true;
+    ASSERT_TRUE(notel::saveWindowObjects(folder, written));
+    notel::loadWindowObjects(folder, read);
+    EXPECT_TRUE(sameObjects(read, written));
+
+    // Each file is one named object of its control's class.
+    const struct {
+        const char* file;
+        const char* className;
+        const char* objectName;
+    } files[] = {{"txt201.obj", "TPanel", "txt201"}, {"ind101.obj", "TPanel", "ind101"}, {"cbbar.obj", "TCheckBox", "cbbar"}};
+    for (const auto& f : files) {
+        const QByteArray bytes = TestFolder::readAll(folder + f.file);
+        const std::optional<objstream::Object> o = objstream::parse(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+        ASSERT_TRUE(o) << f.file;
+        EXPECT_EQ(o->className, f.className) << f.file;
+        EXPECT_EQ(o->objectName, f.objectName) << f.file;
+    }
+
+    // Back at the defaults, written and read again, nothing is left over.
+    ASSERT_TRUE(notel::saveWindowObjects(folder, defaults));
+    notel::loadWindowObjects(folder, read);
+    EXPECT_TRUE(sameObjects(read, defaults));
+}
+
+TEST(WindowObjects, BadFilesLeaveTheControlAndTheFile)
+{
+    TestFolder t;
+    const QString folder = t.path() + "/";
+    notel::WindowObjects kept;
+    kept.iconPanel.color = 0x0000FF;
+    kept.theme = {notel::Custom, 0x00FF00};
+    kept.iconToolColour.checked = true;
+    ASSERT_TRUE(notel::saveWindowObjects(folder, kept));
+    const QByteArray holder = QByteArray::fromStdString(*notel::holderBytes(notel::holderTable()[0], notel::builtInHolders()[0]));
+    notel::WindowObjects theme9 = kept;
+    theme9.theme.tag = 9;
+    const std::string ind9 = *notel::themeIndicatorSchema().write(theme9.theme, "ind101");
+
+    const char* const files[] = {"txt201.obj", "ind101.obj", "cbbar.obj"};
+    const struct {
+        const char* why;
+        QByteArray (*bytes)(const QByteArray& good);
+    } cases[] = {
+        {"truncated", [](const QByteArray& good) { return good.left(good.size() - 2); }},
+        {"garbage", [](const QByteArray&) { return QByteArray("\x00\xff garbage TPF0", 15); }},
+        {"empty", [](const QByteArray&) { return QByteArray(); }},
+    };
+    for (const char* file : files) {
+        const QString path = folder + file;
+        const QByteArray good = TestFolder::readAll(path);
+        for (const auto& c : cases) {
+            const QByteArray bad = c.bytes(good);
+            TestFolder::write(path, bad);
+            notel::WindowObjects read = kept;
+            notel::loadWindowObjects(folder, read);
+            EXPECT_TRUE(sameObjects(read, kept)) << file << ": " << c.why;
+            EXPECT_EQ(TestFolder::readAll(path), bad) << file << ": " << c.why << " file changed";
+        }
+        // Another control's stream is not this one's.
+        TestFolder::write(path, holder);
+        notel::WindowObjects read = kept;
+        notel::loadWindowObjects(folder, read);
+        EXPECT_TRUE(sameObjects(read, kept)) << file << ": foreign class";
+        TestFolder::write(path, good);
+    }
+
+    TestFolder::write(folder + "ind101.obj", QByteArray::fromStdString(ind9));
+    notel::WindowObjects read = kept;
+    notel::loadWindowObjects(folder, read);
+    EXPECT_EQ(read.theme.tag, notel::Custom) << "a theme with no button";
+}
+
+TEST(WindowObjects, MissingFolder)
+{
+    TestFolder t;
+    const QString folder = t.path() + "/gone/";
+    notel::WindowObjects read;
+    read.iconPanel.color = 0x010203;
+    notel::loadWindowObjects(folder, read);
+    EXPECT_EQ(read.iconPanel.color, 0x010203u);
+    notel::WindowObjects written;
+    written.iconToolColour.checked = true;
+    EXPECT_FALSE(notel::saveWindowObjects(folder, written));
+    EXPECT_FALSE(QFileInfo::exists(folder));
+}
+
+TEST(AnnotateColourDialog, ColorCldRoundTripAndBadFiles)
+{
+    TestFolder t;
+    const QString path = t.path() + "/color.cld";
+    ui::ColorDialog written(QStringLiteral("ColorDialog"));
+    ui::CustomColours custom{};
+    custom.fill(0xFFFFFF);
+    custom[0] = 0x0000FF;
+    custom[15] = 0x123456;
+    written.setState({0x00FF00, ui::customColourStrings(custom)});
+    ASSERT_TRUE(written.save(path));
+
+    ui::ColorDialog read(QStringLiteral("ColorDialog"));
+    ASSERT_TRUE(read.load(path));
+    EXPECT_EQ(read.state().color, 0x00FF00u);
+    EXPECT_EQ(ui::customColoursFrom(read.state().customColors), custom);
+
+    const QByteArray good = TestFolder::readAll(path);
+    for (const QByteArray& bad : {good.left(good.size() - 4), QByteArray("garbage"), QByteArray()}) {
+        TestFolder::write(path, bad);
+        ui::ColorDialog kept(QStringLiteral("ColorDialog"));
+        kept.setState(written.state());
+        EXPECT_FALSE(kept.load(path));
+        EXPECT_EQ(kept.state().color, 0x00FF00u);
+        EXPECT_EQ(ui::customColoursFrom(kept.state().customColors), custom);
+        EXPECT_EQ(TestFolder::readAll(path), bad);
+    }
+    EXPECT_FALSE(read.load(t.path() + "/gone/color.cld"));
+    EXPECT_FALSE(written.save(t.path() + "/gone/color.cld"));
+}

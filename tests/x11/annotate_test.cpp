@@ -8,6 +8,7 @@
 #include "annotate/board/placement.h"
 #include "annotate/settings/notelhotkeys.h"
 #include "annotate/settings/notelsettings.h"
+#include "annotate/settings/windowobjects.h"
 #include "annotate/shell/annotateapp.h"
 #include "annotate/shell/floatbar.h"
 #include "annotate/shell/settingswindow.h"
@@ -225,6 +226,12 @@ private slots:
         QCOMPARE(hot.readString("Options", "HotKey220", {}), QStringLiteral("Ctrl+Alt+S"));
         QCOMPARE(hot.readString("Options", "HotKey6", {}), QStringLiteral("None"));
         QCOMPARE(notel::loadButtons(notel::pathC())[8 - notel::kFirstButton], false);
+        notel::WindowObjects objects;
+        objects.theme.tag = 0;
+        notel::loadWindowObjects(settingsFolder(), objects);
+        QCOMPARE(objects.theme.tag, int(notel::Light));
+        QCOMPARE(objects.iconPanel.color, quint32(notel::kLightIcon));
+        QVERIFY(QFileInfo::exists(settingsPath(QStringLiteral("cbbar.obj"))));
     }
 
     void showToolbarHotkeyBringsTheBoardBack()
